@@ -1,0 +1,140 @@
+#include "driver/run.h"
+
+#include <cstring>
+#include <string>
+
+#include "driver/clock.h"
+#include "driver/usage.h"
+#include "estimation/outer_iteration.h"
+#include "estimation/starting_tables.h"
+#include "estimation/workspace.h"
+#include "input/link_file.h"
+#include "input/link_flow_file.h"
+#include "input/node_list.h"
+#include "output/trip_table_writer.h"
+#include "veldmark/network.h"
+
+namespace veldmark {
+namespace {
+
+constexpr const char* kDefaultTripTableName = "default_od_abs.txt";
+
+// The state of one run: where it writes and what it has read so far.
+struct Run {
+  int argc;
+  char** argv;
+  std::ostream& console;
+  std::ostream& errors;
+  int startSeconds = 0;
+  BaseNetwork base;
+  AbstractNetwork abstract;
+  EstimationWorkspace workspace;
+};
+
+bool argumentMissing(const Run& run, int number) { return run.argc <= number; }
+
+// Reports a failure on standard error; the console keeps what it has.
+int fail(Run& run, const Status& status) {
+  run.console.flush();
+  run.errors << "veldmark: " << status.message << "\n";
+  run.errors.flush();
+  return 1;
+}
+
+int missingArgument(Run& run) {
+  run.console << "argument(s) missing...";
+  run.console.flush();
+  return 1;
+}
+
+void writeBanner(std::ostream& console) {
+  console << "\n";
+  console << "   Veldmark\n";
+  console << "   O-D trip table estimation from observed link flows\n";
+  console << "   Version " << VELDMARK_VERSION << "\n";
+  console << "   Free software; the estimate is only as good as the observed flows.\n";
+  console << "\n";
+}
+
+void writeClockLine(std::ostream& console, int seconds, const char* what) {
+  console << "   Clock" << "\t\t" << seconds << " : " << what << "\n";
+}
+
+Status readBaseNetwork(Run& run) {
+  run.base.path = run.argv[1];
+  Status status = readLinkFile(run.base.path, run.base.links);
+  if (!status.ok()) return status;
+  return buildNodeList(run.base.path, run.base.links, run.base.nodeList);
+}
+
+Status readAbstractNetwork(Run& run) {
+  std::vector<LinkLine> lines;
+  const std::string path = run.argv[2];
+  Status status = readLinkFile(path, lines);
+  if (!status.ok()) return status;
+  storeAbstractLinks(path, lines, run.abstract);
+  status = buildNodeList(path, lines, run.abstract.zoneList);
+  if (!status.ok()) return status;
+  mapLinksToZones(run.abstract);
+  run.base.zoneFlags = buildZoneFlags(run.base.nodeList, run.abstract.zoneList);
+  return Status{};
+}
+
+// Reading the three files, each checked for presence just before it is read.
+int readInputs(Run& run) {
+  if (argumentMissing(run, 1)) return missingArgument(run);
+  if (Status status = readBaseNetwork(run); !status.ok()) return fail(run, status);
+  if (argumentMissing(run, 2)) return missingArgument(run);
+  if (Status status = readAbstractNetwork(run); !status.ok()) return fail(run, status);
+  if (argumentMissing(run, 3)) return missingArgument(run);
+  if (Status status = readLinkFlowFile(run.argv[3], run.abstract); !status.ok()) {
+    return fail(run, status);
+  }
+  return 0;
+}
+
+int estimate(Run& run) {
+  const Status status =
+      allocateWorkspace(run.abstract.zoneCount(), run.abstract.linkCount(), run.workspace);
+  if (!status.ok()) return fail(run, status);
+  buildStartingTables(run.workspace, run.abstract, run.console);
+  runOuterIterations(run.workspace, run.abstract, run.console);
+  return 0;
+}
+
+// Settles the output name, writes the table and the finishing lines.
+int finish(Run& run) {
+  std::string outputName;
+  if (argumentMissing(run, 4)) {
+    outputName = kDefaultTripTableName;
+    run.console << "\n";
+    writeClockLine(run.console, clockSeconds(),
+                   "Argument(s) missing...Default output file name used");
+  } else {
+    outputName = run.argv[4];
+  }
+  const Status written = writeTripTable(outputName, run.workspace.TripTable,
+                                        run.abstract.zoneList, run.base.nodeList,
+                                        run.base.zoneFlags);
+  if (!written.ok()) fail(run, written);
+  const int finishSeconds = clockSeconds();
+  writeClockLine(run.console, finishSeconds, "Finishing");
+  run.console << "   CPU time elapsed: " << finishSeconds - run.startSeconds << " sec" << "\n";
+  run.console.flush();
+  return written.ok() ? 0 : 1;
+}
+
+}  // namespace
+
+int runProgram(int argc, char** argv, std::ostream& console, std::ostream& errors) {
+  if (argc == 2 && isUsageRequest(argv[1])) return writeUsage(argv[1], console);
+  Run run{argc, argv, console, errors};
+  writeBanner(console);
+  run.startSeconds = clockSeconds();
+  writeClockLine(console, run.startSeconds, "Starting");
+  if (const int code = readInputs(run); code != 0) return code;
+  if (const int code = estimate(run); code != 0) return code;
+  return finish(run);
+}
+
+}  // namespace veldmark

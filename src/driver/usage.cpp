@@ -1,0 +1,44 @@
+#include "driver/usage.h"
+
+#include <cstring>
+
+namespace veldmark {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: veldmark BASE ABSTRACT FLOWS [TRIPS]\n"
+    "\n"
+    "Estimates the origin-destination trip table between the zones of ABSTRACT\n"
+    "(the nodes of the abstract network) that reproduces the observed link flows.\n"
+    "\n"
+    "  BASE      base network link file (its nodes order the output blocks)\n"
+    "  ABSTRACT  abstract network link file (its nodes are the zones)\n"
+    "  FLOWS     link flow file: observed flow of each abstract link\n"
+    "  TRIPS     trip table file to write (default: default_od_abs.txt)\n"
+    "\n"
+    "Options (alone on the command line):\n"
+    "  -h, --help  show this summary\n"
+    "  --version   show the version\n"
+    "\n"
+    "Exit codes: 0 complete run, 1 missing argument or error (message on\n"
+    "standard error, starting \"veldmark: \").\n"
+    "Limits: 5000 links and 1000 distinct nodes per network file.\n"
+    "See the manual page: man veldmark (or man ./docs/veldmark.1).\n";
+
+}  // namespace
+
+bool isUsageRequest(const char* argument) {
+  return std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0 ||
+         std::strcmp(argument, "--version") == 0;
+}
+
+int writeUsage(const char* argument, std::ostream& console) {
+  if (std::strcmp(argument, "--version") == 0) {
+    console << "veldmark " << VELDMARK_VERSION << "\n";
+  } else {
+    console << kUsage;
+  }
+  return 0;
+}
+
+}  // namespace veldmark
