@@ -18,15 +18,15 @@ inline constexpr int kFlowValueOffset = 3;     // characters skipped before a fl
 inline constexpr int kAttributeCount = 8;      // reals after the two nodes of a link line
 
 // --- Values with a fixed meaning --------------------------------------------
-inline constexpr double kFlowFloor = 0.01;                   // stands for an observed flow of 0
-inline constexpr double kUnreachable = 999999999999999.0;    // cost of "no path"; an ordinary number
-inline constexpr double kLogOfZero = -999999999.0;           // cost of a pair without flow
-inline constexpr double kZeroPivotSubstitute = 1e-15;        // divisor used for a zero LU pivot
+inline constexpr double kFlowFloor = 0.01;                 // stands for an observed flow of 0
+inline constexpr double kUnreachable = 999999999999999.0;  // cost of "no path"; an ordinary number
+inline constexpr double kLogOfZero = -999999999.0;         // cost of a pair without flow
+inline constexpr double kZeroPivotSubstitute = 1e-15;      // divisor used for a zero LU pivot
 
 // --- The estimation's iteration limits --------------------------------------
-inline constexpr int kMaxPivotPasses = 500;         // pivot passes per outer iteration
-inline constexpr int kMaxOuterIterations = 25;      // outer iterations per run
-inline constexpr int kLineSearchSteps = 20;         // bisection steps of the line search
+inline constexpr int kMaxPivotPasses = 500;             // pivot passes per outer iteration
+inline constexpr int kMaxOuterIterations = 25;          // outer iterations per run
+inline constexpr int kLineSearchSteps = 20;             // bisection steps of the line search
 inline constexpr double kConvergenceTolerance = 0.001;  // stop once the average change is below
 
 }  // namespace veldmark

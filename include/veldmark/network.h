@@ -13,9 +13,9 @@ namespace veldmark {
 
 // The base network: only its node population matters downstream.
 struct BaseNetwork {
-  std::string path;                 // the file it was read from (for messages)
-  std::vector<LinkLine> links;      // file order, at most kMaxLinks
-  std::vector<NodeId> nodeList;     // BaseNodeList: from-nodes first, then to-only nodes
+  std::string path;                     // the file it was read from (for messages)
+  std::vector<LinkLine> links;          // file order, at most kMaxLinks
+  std::vector<NodeId> nodeList;         // BaseNodeList: from-nodes first, then to-only nodes
   std::vector<std::uint8_t> zoneFlags;  // ZoneFlags: 1 where nodeList[i] is also a zone
 };
 

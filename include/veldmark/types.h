@@ -54,8 +54,8 @@ struct OdPair {
 // before it reads it. Pages that are never written are never made resident.
 template <typename T>
 struct SquareMatrix {
-  int order = 0;                  // number of rows (= number of columns)
-  std::unique_ptr<T[]> entries;   // order * order values, row after row
+  int order = 0;                 // number of rows (= number of columns)
+  std::unique_ptr<T[]> entries;  // order * order values, row after row
 
   T* operator[](int row) { return entries.get() + static_cast<std::size_t>(row) * order; }
   const T* operator[](int row) const {
@@ -63,7 +63,7 @@ struct SquareMatrix {
   }
 };
 
-using DenseMatrix = SquareMatrix<double>;      // matrices of doubles (TripTable, BasisMatrix, ...)
+using DenseMatrix = SquareMatrix<double>;  // matrices of doubles (TripTable, BasisMatrix, ...)
 using ZoneIndexMatrix = SquareMatrix<ZoneIndex>;  // the PathPredecessorMatrix
 
 // Allocates order x order uninitialised entries. Returns false, leaving the

@@ -3,4 +3,6 @@
 
 #include "driver/run.h"
 
-int main(int argc, char** argv) { return veldmark::runProgram(argc, argv, std::cout, std::cerr); }
+int main(int argc, char** argv) {
+  return veldmark::runProgram(argc, argv, std::cout, std::cerr);
+}

@@ -21,6 +21,8 @@ constexpr const char* kDefaultTripTableName = "default_od_abs.txt";
 
 // The state of one run: where it writes and what it has read so far.
 struct Run {
+  Run(int count, char** vector, std::ostream& out, std::ostream& err)
+      : argc(count), argv(vector), console(out), errors(err) {}
   int argc;
   char** argv;
   std::ostream& console;
@@ -31,7 +33,9 @@ struct Run {
   EstimationWorkspace workspace;
 };
 
-bool argumentMissing(const Run& run, int number) { return run.argc <= number; }
+bool argumentMissing(const Run& run, int number) {
+  return run.argc <= number;
+}
 
 // Reports a failure on standard error; the console keeps what it has.
 int fail(Run& run, const Status& status) {
@@ -57,7 +61,8 @@ void writeBanner(std::ostream& console) {
 }
 
 void writeClockLine(std::ostream& console, int seconds, const char* what) {
-  console << "   Clock" << "\t\t" << seconds << " : " << what << "\n";
+  console << "   Clock"
+          << "\t\t" << seconds << " : " << what << "\n";
 }
 
 Status readBaseNetwork(Run& run) {
@@ -113,13 +118,13 @@ int finish(Run& run) {
   } else {
     outputName = run.argv[4];
   }
-  const Status written = writeTripTable(outputName, run.workspace.TripTable,
-                                        run.abstract.zoneList, run.base.nodeList,
-                                        run.base.zoneFlags);
+  const Status written = writeTripTable(outputName, run.workspace.TripTable, run.abstract.zoneList,
+                                        run.base.nodeList, run.base.zoneFlags);
   if (!written.ok()) fail(run, written);
   const int finishSeconds = clockSeconds();
   writeClockLine(run.console, finishSeconds, "Finishing");
-  run.console << "   CPU time elapsed: " << finishSeconds - run.startSeconds << " sec" << "\n";
+  run.console << "   CPU time elapsed: " << finishSeconds - run.startSeconds << " sec"
+              << "\n";
   run.console.flush();
   return written.ok() ? 0 : 1;
 }
@@ -128,7 +133,7 @@ int finish(Run& run) {
 
 int runProgram(int argc, char** argv, std::ostream& console, std::ostream& errors) {
   if (argc == 2 && isUsageRequest(argv[1])) return writeUsage(argv[1], console);
-  Run run{argc, argv, console, errors};
+  Run run(argc, argv, console, errors);
   writeBanner(console);
   run.startSeconds = clockSeconds();
   writeClockLine(console, run.startSeconds, "Starting");

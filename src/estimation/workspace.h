@@ -13,24 +13,25 @@ struct EstimationWorkspace {
   int zoneCount = 0;  // N
   int linkCount = 0;  // L
 
-  DenseMatrix TripTable;          // N x N: current O-D flows, rows origins
-  DenseMatrix PreviousTripTable;  // N x N: the TripTable at the start of the iteration
-  DenseMatrix SearchLower;        // N x N: lower end of the line-search segment
-  DenseMatrix SearchUpper;        // N x N: upper end of the line-search segment
-  DenseMatrix SearchMidpoint;     // N x N: midpoint of the segment
-  DenseMatrix CostTable;          // N x N: ln TripTable by the CostTable rule
-  DenseMatrix PathCostMatrix;     // N x N: all-pairs shortest path costs under LinkPrice
-  std::vector<OdPair> Basis;           // L: the O-D pair of each basic column
-  std::vector<double> BasicValues;     // L: value of each basic column
-  std::vector<double> BasicCosts;      // L: CostTable entry of each basic pair
-  std::vector<double> LinkPrice;       // L: price of each link in the path searches
-  std::vector<double> DualValues;      // L: dual value of each link constraint
-  std::vector<double> EnteringColumn;  // L: incidence vector of a candidate path
-  DenseMatrix BasisMatrix;         // L x L: column j = incidence vector of basic column j
-  DenseMatrix BasisInverse;        // L x L: inverse of BasisMatrix
-  DenseMatrix InverseCheckMatrix;  // L x L: BasisMatrix x BasisInverse (integer check)
-  std::vector<double> Labels;      // N: labels of the negative-cycle test
+  DenseMatrix TripTable;                  // N x N: current O-D flows, rows origins
+  DenseMatrix PreviousTripTable;          // N x N: the TripTable at the start of the iteration
+  DenseMatrix SearchLower;                // N x N: lower end of the line-search segment
+  DenseMatrix SearchUpper;                // N x N: upper end of the line-search segment
+  DenseMatrix SearchMidpoint;             // N x N: midpoint of the segment
+  DenseMatrix CostTable;                  // N x N: ln TripTable by the CostTable rule
+  DenseMatrix PathCostMatrix;             // N x N: all-pairs shortest path costs under LinkPrice
+  std::vector<OdPair> Basis;              // L: the O-D pair of each basic column
+  std::vector<double> BasicValues;        // L: value of each basic column
+  std::vector<double> BasicCosts;         // L: CostTable entry of each basic pair
+  std::vector<double> LinkPrice;          // L: price of each link in the path searches
+  std::vector<double> DualValues;         // L: dual value of each link constraint
+  std::vector<double> EnteringColumn;     // L: incidence vector of a candidate path
+  DenseMatrix BasisMatrix;                // L x L: column j = incidence vector of basic column j
+  DenseMatrix BasisInverse;               // L x L: inverse of BasisMatrix
+  DenseMatrix InverseCheckMatrix;         // L x L: BasisMatrix x BasisInverse (integer check)
+  std::vector<double> Labels;             // N: labels of the negative-cycle test
   ZoneIndexMatrix PathPredecessorMatrix;  // N x N: zone before the destination on a path
+  int PivotCounter = 0;                   // pivot passes started in this outer iteration
 };
 
 /// Allocates every member for `zoneCount` zones and `linkCount` links and
