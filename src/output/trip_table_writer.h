@@ -24,9 +24,10 @@ void formatTripTable(std::ostream& out, const DenseMatrix& tripTable,
 /// Writes the trip table file at `path` so that nothing complete is ever
 /// lost: the text goes to a temporary file in the same directory that is
 /// renamed into place once complete and closed; a target that exists and is
-/// not a regular file (a device, a pipe) is written directly. Fails with
-/// "path: reason" when the file cannot be created, written or closed; an
-/// existing file of that name is then left as it was. Prints nothing.
+/// not a regular file (a device, a pipe, a symbolic link) is written directly.
+/// Fails with "path: reason" (the system's error text) when the file cannot be
+/// created, written or closed; an existing regular file of that name is then
+/// left as it was. Prints nothing.
 Status writeTripTable(const std::string& path, const DenseMatrix& tripTable,
                       const std::vector<NodeId>& zoneList, const std::vector<NodeId>& baseNodes,
                       const std::vector<std::uint8_t>& zoneFlags);

@@ -1,0 +1,107 @@
+// The text of the trip table file: the three header lines and one block per
+// base node that is a zone.
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <iomanip>
+#include <ios>
+#include <ostream>
+#include <vector>
+
+#include "output/trip_table_writer.h"
+
+namespace veldmark {
+namespace {
+
+constexpr int kEntriesPerLine = 5;
+constexpr int kNodeIdWidth = 5;
+constexpr int kFlowWidth = 9;
+constexpr int kFlowDecimals = 1;
+
+// One flagged base node: its NodeId and the ZoneIndex of that NodeId.
+struct TableNode {
+  NodeId id = 0;
+  ZoneIndex zone = 0;
+};
+
+// Returns the flagged positions of `baseNodes`, in list order, each with the
+// position of its NodeId in `zoneList`. A flagged node whose NodeId is not in
+// the ZoneList (flags that do not match the lists) is left out, so no index
+// ever falls outside the TripTable. One scan of the ZoneList per flagged node.
+std::vector<TableNode> tableNodes(const std::vector<NodeId>& zoneList,
+                                  const std::vector<NodeId>& baseNodes,
+                                  const std::vector<std::uint8_t>& zoneFlags) {
+  std::vector<TableNode> nodes;
+  const std::size_t count = std::min(baseNodes.size(), zoneFlags.size());
+  for (std::size_t p = 0; p < count; ++p) {
+    if (zoneFlags[p] == 0) continue;
+    for (std::size_t z = 0; z < zoneList.size(); ++z) {
+      if (zoneList[z] == baseNodes[p]) {
+        nodes.push_back(TableNode{baseNodes[p], static_cast<ZoneIndex>(z)});
+        break;
+      }
+    }
+  }
+  return nodes;
+}
+
+// Returns the sum of |tripTable| over all zoneCount x zoneCount entries, row
+// after row, each absolute value added to the running sum.
+double totalOdFlow(const DenseMatrix& tripTable, int zoneCount) {
+  double total = 0.0;
+  for (int i = 0; i < zoneCount; ++i) {
+    const double* row = tripTable[i];
+    for (int j = 0; j < zoneCount; ++j) total = std::fabs(row[j]) + total;
+  }
+  return total;
+}
+
+// Writes the origin line and the entries of one block, five to a line, then
+// the empty line after it. Expects `out` in fixed notation, precision 1.
+void writeBlock(std::ostream& out, const DenseMatrix& tripTable, const TableNode& origin,
+                const std::vector<TableNode>& nodes) {
+  out << "Origin"
+      << " "
+      << "\t" << origin.id << " \n";
+  const double* row = tripTable[origin.zone];
+  int entries = 0;
+  for (const TableNode& destination : nodes) {
+    out << std::setw(kNodeIdWidth) << destination.id << " :" << std::setw(kFlowWidth)
+        << std::fabs(row[destination.zone]) << ";";
+    ++entries;
+    if (entries % kEntriesPerLine == 0) out << " \n";
+  }
+  if (entries % kEntriesPerLine != 0) out << " \n";
+  out << "\n";
+}
+
+}  // namespace
+
+void formatTripTable(std::ostream& out, const DenseMatrix& tripTable,
+                     const std::vector<NodeId>& zoneList, const std::vector<NodeId>& baseNodes,
+                     const std::vector<std::uint8_t>& zoneFlags) {
+  const std::ios_base::fmtflags savedFlags = out.flags();
+  const std::streamsize savedPrecision = out.precision();
+  const char savedFill = out.fill();
+
+  // The header is written in the default format of a fresh stream.
+  out.flags(std::ios_base::dec | std::ios_base::skipws);
+  out.precision(6);
+  out.fill(' ');
+  const int zoneCount = static_cast<int>(zoneList.size());
+  out << "<NUMBER OF ZONES> " << (zoneCount == 0 ? 0 : zoneList.back()) << "\n";
+  out << "<TOTAL OD FLOW> " << totalOdFlow(tripTable, zoneCount) << "\n";
+  out << "<END OF METADATA>"
+      << "\n\n\n";
+
+  out << std::right << std::fixed << std::setprecision(kFlowDecimals);
+  const std::vector<TableNode> nodes = tableNodes(zoneList, baseNodes, zoneFlags);
+  for (const TableNode& origin : nodes) writeBlock(out, tripTable, origin, nodes);
+
+  out.flags(savedFlags);
+  out.precision(savedPrecision);
+  out.fill(savedFill);
+}
+
+}  // namespace veldmark
