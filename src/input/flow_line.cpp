@@ -1,0 +1,94 @@
+#include "input/flow_line.h"
+
+#include <cctype>
+#include <string>
+
+#include "input/number_parsing.h"
+
+namespace veldmark {
+namespace {
+
+enum class Separator { kSkipped, kLineEnds, kTakesNumber };
+
+bool isDigitOrPoint(char c) {
+  return std::isdigit(static_cast<unsigned char>(c)) || c == '.';
+}
+
+// True when the character at `c` belongs to a number that starts there: a
+// digit, a decimal point, or a sign directly followed by either.
+bool beginsNumber(const char* c) {
+  return isDigitOrPoint(c[0]) || ((c[0] == '+' || c[0] == '-') && isDigitOrPoint(c[1]));
+}
+
+// Moves `position` past the kFlowValueOffset characters before a flow value,
+// unless the line ends among them or they would take part of a number.
+Separator skipSeparator(const char*& position) {
+  for (int i = 0; i < kFlowValueOffset; ++i) {
+    if (position[i] == '\0') return Separator::kLineEnds;
+    if (beginsNumber(position + i)) return Separator::kTakesNumber;
+  }
+  position += kFlowValueOffset;
+  return Separator::kSkipped;
+}
+
+// The abstract links a flow line names, and which of them is being read.
+struct Match {
+  NodeId from = 0;
+  NodeId to = 0;
+  int count = 0;  // abstract links with these endpoints
+  int index = 0;  // 0-based among them
+};
+
+int countMatches(const AbstractNetwork& network, NodeId from, NodeId to) {
+  int count = 0;
+  for (const LinkEndpoints& link : network.endpoints) {
+    if (link.from == from && link.to == to) ++count;
+  }
+  return count;
+}
+
+Status missingValue(const LineReader& reader, const Match& match) {
+  if (match.index == 0) return lineError(reader, "flow value expected");
+  return lineError(reader, "only " + std::to_string(match.index) + " of " +
+                               std::to_string(match.count) +
+                               " value pairs for the abstract links from " +
+                               std::to_string(match.from) + " to " + std::to_string(match.to));
+}
+
+// Reads the value pair of the match.index-th matching link at `position`.
+Status readValuePair(const LineReader& reader, const Match& match, const char*& position,
+                     AbstractLinkRecord& record) {
+  const Separator separator = skipSeparator(position);
+  if (separator == Separator::kTakesNumber) {
+    return lineError(reader, "fewer than " + std::to_string(kFlowValueOffset) +
+                                 " separator characters before the flow value");
+  }
+  double flow = 0.0;
+  if (separator == Separator::kLineEnds || !readReal(position, flow)) {
+    return missingValue(reader, match);
+  }
+  if (flow < 0.0) return lineError(reader, "negative observed flow");
+  record.observedFlow = flow;
+  readReal(position, record.observedSecondValue);
+  return Status{};
+}
+
+}  // namespace
+
+Status applyFlowLine(const LineReader& reader, AbstractNetwork& network) {
+  const char* position = reader.text;
+  Match match;
+  if (!readNode(position, match.from)) return lineError(reader, "from node expected");
+  if (!readNode(position, match.to)) return lineError(reader, "to node expected");
+  match.count = countMatches(network, match.from, match.to);
+  for (int link = 0; link < network.linkCount() && match.index < match.count; ++link) {
+    const LinkEndpoints& ends = network.endpoints[link];
+    if (ends.from != match.from || ends.to != match.to) continue;
+    Status status = readValuePair(reader, match, position, network.records[link]);
+    if (!status.ok()) return status;
+    ++match.index;
+  }
+  return Status{};
+}
+
+}  // namespace veldmark

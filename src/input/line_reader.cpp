@@ -1,0 +1,74 @@
+#include "input/line_reader.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace veldmark {
+namespace {
+
+// After a CR: true when the CR ends the line (a newline or the end of the
+// file follows; the newline is consumed), false when it is line content.
+bool crEndsLine(std::FILE* file) {
+  const int next = std::getc(file);
+  if (next == '\n' || next == EOF) return true;
+  std::ungetc(next, file);
+  return false;
+}
+
+Status tooLong(const LineReader& reader, const LineKind& kind) {
+  return lineError(reader, std::string(kind.name) + " line longer than " +
+                               std::to_string(kind.limit) + " characters");
+}
+
+}  // namespace
+
+Status openLineReader(const std::string& path, LineReader& reader) {
+  reader.path = path;
+  reader.lineNumber = 0;
+  reader.file.reset(std::fopen(path.c_str(), "rb"));
+  if (!reader.file) return Status{path + ": cannot open: " + std::strerror(errno)};
+  struct stat info {};
+  if (fstat(fileno(reader.file.get()), &info) == 0 && S_ISDIR(info.st_mode)) {
+    reader.file.reset();
+    return Status{path + ": is a directory"};
+  }
+  return Status{};
+}
+
+Status readLine(LineReader& reader, const LineKind& kind, bool& gotLine) {
+  std::FILE* file = reader.file.get();
+  int length = 0;
+  bool consumed = false;
+  int c = 0;
+  ++reader.lineNumber;
+  while ((c = std::getc(file)) != EOF) {
+    consumed = true;
+    if (c == '\n' || (c == '\r' && crEndsLine(file))) break;
+    if (length == kind.limit) return tooLong(reader, kind);
+    reader.text[length++] = static_cast<char>(c);
+  }
+  if (c == EOF && std::ferror(file)) {
+    return lineError(reader, std::string("read error: ") + std::strerror(errno));
+  }
+  reader.text[length] = '\0';
+  reader.length = length;
+  gotLine = consumed;
+  if (!consumed) --reader.lineNumber;
+  return Status{};
+}
+
+Status skipLeadingLines(LineReader& reader, int metadataLines) {
+  bool gotLine = false;
+  for (int i = 0; i < metadataLines; ++i) {
+    if (Status status = readLine(reader, kMetadataLine, gotLine); !status.ok()) return status;
+  }
+  return readLine(reader, kHeaderLine, gotLine);
+}
+
+Status lineError(const LineReader& reader, const std::string& what) {
+  return Status{reader.path + ":" + std::to_string(reader.lineNumber) + ": " + what};
+}
+
+}  // namespace veldmark
