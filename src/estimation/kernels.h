@@ -1,26 +1,52 @@
-// The kernels the pivot loop runs on. The straightforward ones are always
-// built and stay the reference; the build option VELDMARK_REFERENCE_KERNELS
-// makes the program run on them instead of the faster paths.
+// The steps of a pivot pass that have a faster path beside the
+// straightforward one. The straightforward paths stay the reference: a run
+// whose workspace has Scratch.reference set uses them throughout (the build
+// option VELDMARK_REFERENCE_KERNELS makes that the program's default). Both
+// give the same bits; the tests hold them side by side.
 #pragma once
 
-#include "estimation/inverse_check.h"
-#include "estimation/link_prices.h"
+#include <ostream>
+
 #include "estimation/path_columns.h"
-#include "estimation/pivot_step.h"
-#include "numeric/lu_determinant.h"
-#include "numeric/matrix_inverse.h"
-#include "numeric/shortest_paths.h"
+#include "estimation/workspace.h"
+#include "veldmark/network.h"
 
 namespace veldmark::kernels {
 
-using veldmark::allPairsShortestPaths;
-using veldmark::computeLinkPrices;
-using veldmark::formInverseCheck;
-using veldmark::invertMatrix;
-using veldmark::luDeterminant;
-using veldmark::priceColumns;
-using veldmark::ratioTest;
-using veldmark::traceColumn;
-using veldmark::updateBasicValues;
+/// BasisInverse from BasisMatrix (and, on the fast path, the nonzero indexes
+/// of both for the rest of the pass).
+void invertBasis(EstimationWorkspace& workspace);
+
+/// The integer check of the inverse: true when it passes.
+bool checkInverse(EstimationWorkspace& workspace);
+
+/// Prints the check matrix of a failed check.
+void printInverseCheck(EstimationWorkspace& workspace, std::ostream& console);
+
+/// DualValues and LinkPrice from BasicCosts and BasisInverse.
+void computeLinkPrices(EstimationWorkspace& workspace);
+
+/// The negative-cycle test over LinkPrice from zone 0 (labels set here).
+bool hasNegativeCycle(EstimationWorkspace& workspace, const AbstractNetwork& network);
+
+/// Floyd-Warshall over PathCostMatrix and PathPredecessorMatrix.
+void allPairsShortestPaths(EstimationWorkspace& workspace);
+
+/// Pricing of every pair against the basis.
+PricingResult priceColumns(EstimationWorkspace& workspace, const AbstractNetwork& network);
+
+/// EnteringColumn for the pair (origin, destination).
+void traceEnteringColumn(EstimationWorkspace& workspace, const AbstractNetwork& network,
+                         OdPair pair);
+
+/// The ratio test's step length.
+double ratioTest(const EstimationWorkspace& workspace, const AbstractNetwork& network);
+
+/// BasicValues for the step length theta.
+void updateBasicValues(EstimationWorkspace& workspace, const AbstractNetwork& network,
+                       double theta);
+
+/// The determinant of BasisMatrix.
+double basisDeterminant(EstimationWorkspace& workspace);
 
 }  // namespace veldmark::kernels

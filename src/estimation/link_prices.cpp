@@ -1,7 +1,5 @@
 #include "estimation/link_prices.h"
 
-#include "numeric/negative_cycle.h"
-
 namespace veldmark {
 
 void computeLinkPrices(EstimationWorkspace& workspace) {
@@ -15,13 +13,7 @@ void computeLinkPrices(EstimationWorkspace& workspace) {
   }
 }
 
-void floorPricesOnNegativeCycle(EstimationWorkspace& workspace, const AbstractNetwork& network) {
-  for (double& label : workspace.Labels) label = kUnreachable;
-  if (workspace.zoneCount > 0) workspace.Labels[0] = 0.0;
-  const bool cycle =
-      detectNegativeCycle(workspace.linkCount, network.linkZones.data(), workspace.LinkPrice.data(),
-                          workspace.zoneCount, workspace.Labels.data());
-  if (!cycle) return;
+void floorNegativePrices(EstimationWorkspace& workspace) {
   for (double& price : workspace.LinkPrice) {
     if (price < 0) price = kFlowFloor;
   }

@@ -11,10 +11,9 @@ namespace veldmark {
 /// BasicCosts[k] * BasisInverse[k][d]; LinkPrice[d] = -1.0 * DualValues[d].
 void computeLinkPrices(EstimationWorkspace& workspace);
 
-/// Runs the negative-cycle test from zone 0 with LinkPrice as costs (labels
-/// kUnreachable, zone 0 at 0); when it finds a cycle, every strictly
-/// negative LinkPrice becomes kFlowFloor.
-void floorPricesOnNegativeCycle(EstimationWorkspace& workspace, const AbstractNetwork& network);
+/// Every strictly negative LinkPrice becomes kFlowFloor (after the
+/// negative-cycle test found a cycle under the prices).
+void floorNegativePrices(EstimationWorkspace& workspace);
 
 /// PathCostMatrix: 0 on the diagonal, kUnreachable elsewhere, then each
 /// link's price on its zone pair in link order (the later link wins, a

@@ -1,9 +1,7 @@
 #include "estimation/pivot_loop.h"
 
-#include "estimation/inverse_check.h"
 #include "estimation/kernels.h"
 #include "estimation/link_prices.h"
-#include "estimation/path_columns.h"
 #include "estimation/pivot_step.h"
 
 namespace veldmark {
@@ -17,33 +15,28 @@ bool runPass(EstimationWorkspace& workspace, const AbstractNetwork& network,
   console << "." << std::flush;
 
   // --- Inverse and its integer check -----------------------------------------
-  kernels::invertMatrix(workspace.BasisMatrix, l, workspace.BasisInverse);
-  if (!kernels::formInverseCheck(workspace.BasisMatrix, workspace.BasisInverse, l,
-                                 workspace.InverseCheckMatrix)) {
-    printInverseCheck(workspace.InverseCheckMatrix, l, console);
-  }
+  kernels::invertBasis(workspace);
+  if (!kernels::checkInverse(workspace)) kernels::printInverseCheck(workspace, console);
 
   // --- Prices and shortest paths ----------------------------------------------
   kernels::computeLinkPrices(workspace);
-  floorPricesOnNegativeCycle(workspace, network);
+  if (kernels::hasNegativeCycle(workspace, network)) floorNegativePrices(workspace);
   prepareShortestPaths(workspace, network);
-  kernels::allPairsShortestPaths(workspace.zoneCount, workspace.PathPredecessorMatrix,
-                                 workspace.PathCostMatrix);
+  kernels::allPairsShortestPaths(workspace);
 
   // --- Pricing and the stop test ----------------------------------------------
   const PricingResult pricing = kernels::priceColumns(workspace, network);
   if (!(pricing.BestReducedCost < 0) || workspace.PivotCounter >= kMaxPivotPasses) return false;
 
   // --- The pivot --------------------------------------------------------------
-  kernels::traceColumn(workspace, network, pricing.EnteringPair.origin,
-                       pricing.EnteringPair.destination, workspace.EnteringColumn.data());
+  kernels::traceEnteringColumn(workspace, network, pricing.EnteringPair);
   const double theta = kernels::ratioTest(workspace, network);
   kernels::updateBasicValues(workspace, network, theta);
   const int leaving = leavingPosition(workspace);
   if (leaving < 0) return false;
   changeBasis(workspace, leaving, pricing.EnteringPair, theta);
   for (int k = 0; k < l; ++k) workspace.BasisMatrix[k][leaving] = workspace.EnteringColumn[k];
-  return kernels::luDeterminant(workspace.BasisMatrix, l) != 0.0;
+  return kernels::basisDeterminant(workspace) != 0.0;
 }
 
 }  // namespace

@@ -38,6 +38,9 @@ Status allocateWorkspace(int zoneCount, int linkCount, EstimationWorkspace& work
                   " zones and " + std::to_string(linkCount) + " links (" +
                   std::to_string(workspaceBytes(zoneCount, linkCount) >> 20) + " MiB)"};
   }
+#ifdef VELDMARK_REFERENCE_KERNELS
+  workspace.Scratch.reference = true;
+#endif
   // A trace through a pair that no path ever joined ends at its origin.
   for (int j = 0; j < zoneCount; ++j) {
     for (int k = 0; k < zoneCount; ++k) workspace.PathPredecessorMatrix[j][k] = j;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "estimation/pivot_scratch.h"
 #include "veldmark/types.h"
 
 namespace veldmark {
@@ -32,6 +33,7 @@ struct EstimationWorkspace {
   std::vector<double> Labels;             // N: labels of the negative-cycle test
   ZoneIndexMatrix PathPredecessorMatrix;  // N x N: zone before the destination on a path
   int PivotCounter = 0;                   // pivot passes started in this outer iteration
+  PivotScratch Scratch;  // indexes of the faster pivot paths (unused by the reference ones)
 };
 
 /// Allocates every member for `zoneCount` zones and `linkCount` links and

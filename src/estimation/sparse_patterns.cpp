@@ -1,0 +1,80 @@
+#include "estimation/sparse_patterns.h"
+
+#include <cmath>
+
+namespace veldmark {
+namespace {
+
+bool isPlain(double x) {
+  return std::isfinite(x) && !(x == 0.0 && std::signbit(x));
+}
+
+// Pattern of the rows of an L x L matrix; true when every entry is plain.
+bool rowPattern(const DenseMatrix& matrix, int l, RowPattern& pattern) {
+  pattern.start.assign(1, 0);
+  pattern.columns.clear();
+  bool plain = true;
+  for (int r = 0; r < l; ++r) {
+    const double* row = matrix[r];
+    for (int c = 0; c < l; ++c) {
+      if (row[c] != 0.0) pattern.columns.push_back(c);
+      plain = plain && isPlain(row[c]);
+    }
+    pattern.start.push_back(static_cast<int>(pattern.columns.size()));
+  }
+  return plain;
+}
+
+// The transpose of a row pattern: rows of each column, increasing.
+void transposePattern(const RowPattern& rows, int l, RowPattern& columns) {
+  columns.start.assign(static_cast<std::size_t>(l) + 1, 0);
+  for (int c : rows.columns) ++columns.start[c + 1];
+  for (int c = 0; c < l; ++c) columns.start[c + 1] += columns.start[c];
+  columns.columns.resize(rows.columns.size());
+  std::vector<int> next(columns.start.begin(), columns.start.end() - 1);
+  for (int r = 0; r < l; ++r) {
+    for (int e = rows.start[r]; e < rows.start[r + 1]; ++e) {
+      columns.columns[next[rows.columns[e]]++] = r;
+    }
+  }
+}
+
+}  // namespace
+
+std::uint64_t hashLinkSet(const int* links, int count) {
+  std::uint64_t hash = 1469598103934665603ull;
+  for (int i = 0; i < count; ++i) {
+    hash ^= static_cast<std::uint64_t>(links[i]) + 0x9e3779b97f4a7c15ull;
+    hash *= 1099511628211ull;
+  }
+  return hash ^ static_cast<std::uint64_t>(count);
+}
+
+void indexBasisAndInverse(EstimationWorkspace& workspace) {
+  PivotScratch& scratch = workspace.Scratch;
+  const int l = workspace.linkCount;
+  scratch.plainInverse = rowPattern(workspace.BasisInverse, l, scratch.inverseRows);
+  rowPattern(workspace.BasisMatrix, l, scratch.basisRows);
+  transposePattern(scratch.basisRows, l, scratch.basisColumns);
+  bool zeroOne = true;
+  for (int r = 0; r < l && zeroOne; ++r) {
+    for (int c = 0; c < l; ++c) {
+      const double x = workspace.BasisMatrix[r][c];
+      if (!(x == 1.0 || (x == 0.0 && !std::signbit(x)))) zeroOne = false;
+    }
+  }
+  scratch.zeroOneBasis = zeroOne;
+}
+
+void indexBasicColumns(EstimationWorkspace& workspace) {
+  PivotScratch& scratch = workspace.Scratch;
+  scratch.columnsByHash.clear();
+  const RowPattern& columns = scratch.basisColumns;
+  for (int j = 0; j < workspace.linkCount; ++j) {
+    const int begin = columns.start[j];
+    const int count = columns.start[j + 1] - begin;
+    scratch.columnsByHash.emplace(hashLinkSet(columns.columns.data() + begin, count), j);
+  }
+}
+
+}  // namespace veldmark

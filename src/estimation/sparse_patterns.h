@@ -1,0 +1,19 @@
+// Nonzero patterns of the basis and its inverse, taken once per pass.
+#pragma once
+
+#include "estimation/workspace.h"
+
+namespace veldmark {
+
+/// Fills Scratch.inverseRows from BasisInverse and sets plainInverse (every
+/// entry finite, none -0); fills Scratch.basisRows and basisColumns from
+/// BasisMatrix and sets zeroOneBasis (entries only +0.0 and 1.0).
+void indexBasisAndInverse(EstimationWorkspace& workspace);
+
+/// The zero/one columns of BasisMatrix by the hash of their link sets.
+void indexBasicColumns(EstimationWorkspace& workspace);
+
+/// Order-sensitive hash of a sorted list of link positions.
+std::uint64_t hashLinkSet(const int* links, int count);
+
+}  // namespace veldmark

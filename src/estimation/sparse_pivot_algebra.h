@@ -1,0 +1,36 @@
+// The pivot loop's products with the basis inverse, over its nonzeros only.
+// Each gives bit for bit what its dense counterpart gives: the sums start at
+// +0.0 and never hold -0.0 (x + y is -0 only when both are -0), so leaving
+// out a term that is +-0 (a finite value times zero) changes no bit. Each
+// falls back to the dense loop when a value it would skip with is not finite.
+// REQUIRES: indexBasisAndInverse has run on this pass's basis and inverse.
+#pragma once
+
+#include <ostream>
+
+#include "estimation/workspace.h"
+#include "veldmark/network.h"
+
+namespace veldmark {
+
+/// As formInverseCheck: true when the integer accumulators form the
+/// identity. InverseCheckMatrix is not written (only a failing check is ever
+/// seen, through printInverseCheckSparse), which keeps its L x L pages
+/// untouched on a large network.
+bool inverseCheckPassesSparse(EstimationWorkspace& workspace);
+
+/// Prints the check matrix as printInverseCheck does, one row computed at a
+/// time. REQUIRES: the check was computed on these matrices.
+void printInverseCheckSparse(EstimationWorkspace& workspace, std::ostream& console);
+
+/// As computeLinkPrices.
+void computeLinkPricesSparse(EstimationWorkspace& workspace);
+
+/// As ratioTest.
+double ratioTestSparse(const EstimationWorkspace& workspace, const AbstractNetwork& network);
+
+/// As updateBasicValues.
+void updateBasicValuesSparse(EstimationWorkspace& workspace, const AbstractNetwork& network,
+                             double theta);
+
+}  // namespace veldmark

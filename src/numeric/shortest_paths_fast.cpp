@@ -1,0 +1,114 @@
+#include "numeric/shortest_paths_fast.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "numeric/negative_cycle.h"
+
+namespace veldmark {
+namespace {
+
+typedef double Doubles4 __attribute__((vector_size(32)));
+typedef long long Masks4 __attribute__((vector_size(32)));
+typedef int Ints4 __attribute__((vector_size(16)));
+
+// D[j][k] = min(D[j][k], dji + D[i][k]) with P[j][k] = P[i][k] where it
+// improves; the strict comparison is false for NaN, as in the scalar loop.
+__attribute__((target_clones("avx2", "default"))) void relaxRow(double dji, const double* di,
+                                                                const ZoneIndex* pi, double* dj,
+                                                                ZoneIndex* pj, int n) {
+  int k = 0;
+  for (; k + 4 <= n; k += 4) {
+    Doubles4 rowI, rowJ;
+    Ints4 predI, predJ;
+    std::memcpy(&rowI, di + k, sizeof rowI);
+    std::memcpy(&rowJ, dj + k, sizeof rowJ);
+    std::memcpy(&predI, pi + k, sizeof predI);
+    std::memcpy(&predJ, pj + k, sizeof predJ);
+    const Doubles4 sum = dji + rowI;
+    const Masks4 better = sum < rowJ;
+    const Ints4 better32 = __builtin_convertvector(better, Ints4);
+    const Masks4 kept = ((Masks4)sum & better) | ((Masks4)rowJ & ~better);
+    const Ints4 pred = (predI & better32) | (predJ & ~better32);
+    std::memcpy(dj + k, &kept, sizeof kept);
+    std::memcpy(pj + k, &pred, sizeof pred);
+  }
+  for (; k < n; ++k) {
+    const double sum = dji + di[k];
+    if (sum < dj[k]) {
+      dj[k] = sum;
+      pj[k] = pi[k];
+    }
+  }
+}
+
+// The scalar loop of one intermediate, exactly as the reference runs it.
+void relaxScalar(int i, int n, ZoneIndexMatrix& p, DenseMatrix& d) {
+  for (int j = 0; j < n; ++j) {
+    for (int k = 0; k < n; ++k) {
+      if (d[j][i] + d[i][k] < d[j][k]) {
+        d[j][k] = d[j][i] + d[i][k];
+        p[j][k] = p[i][k];
+      }
+    }
+  }
+}
+
+// The largest entry of D (NaN entries, which never change, left out).
+double largestEntry(int n, const DenseMatrix& d) {
+  double largest = -INFINITY;
+  for (int j = 0; j < n; ++j) {
+    for (int k = 0; k < n; ++k) {
+      if (d[j][k] > largest) largest = d[j][k];
+    }
+  }
+  return largest;
+}
+
+double smallestInRow(const double* row, int n) {
+  double smallest = INFINITY;
+  for (int k = 0; k < n; ++k) {
+    if (row[k] < smallest) smallest = row[k];
+  }
+  return smallest;
+}
+
+}  // namespace
+
+void allPairsShortestPathsFast(int n, ZoneIndexMatrix& p, DenseMatrix& d) {
+  // Entries only ever decrease, so the largest entry at the start bounds
+  // every entry for the whole run.
+  const double largest = largestEntry(n, d);
+  for (int i = 0; i < n; ++i) {
+    if (!(d[i][i] >= 0)) {
+      relaxScalar(i, n, p, d);
+      continue;
+    }
+    const double* di = d[i];
+    const double smallest = smallestInRow(di, n);
+    for (int j = 0; j < n; ++j) {
+      const double dji = d[j][i];
+      // Rounding is monotone: dji + D[i][k] >= dji + smallest >= D[j][k].
+      if (!(dji + smallest < largest)) continue;
+      relaxRow(dji, di, p[i], d[j], p[j], n);
+    }
+  }
+}
+
+bool detectNegativeCycleFast(int linkCount, const LinkZoneEnds* links, const double* costs,
+                             int zoneCount, double* labels) {
+  for (int pass = 0; pass < zoneCount; ++pass) {
+    bool changed = false;
+    for (int e = 0; e < linkCount; ++e) {
+      const double sum = labels[links[e].from] + costs[e];
+      if (sum < labels[links[e].to]) {
+        labels[links[e].to] = sum;
+        changed = true;
+      }
+    }
+    if (!changed) return false;
+  }
+  return detectNegativeCycle(linkCount, links, costs, 0, labels);
+}
+
+}  // namespace veldmark

@@ -1,0 +1,25 @@
+// Gauss-Jordan inverse that skips the work which cannot change a bit.
+#pragma once
+
+#include <vector>
+
+#include "veldmark/types.h"
+
+namespace veldmark {
+
+/// The same result as invertMatrix, bit for bit, in time that follows the
+/// nonzeros of the matrix rather than n^3. Falls back to invertMatrix when
+/// the input holds a negative zero or a non-finite value, or when a
+/// non-finite value appears during the elimination. `scratch` is the caller's
+/// working storage, kept between calls so that no call pays for fresh pages:
+/// REQUIRES all its entries zero; it is grown to n * n if smaller and left
+/// all zero again. `a` is never modified; every entry of out[0..n)[0..n) is
+/// overwritten.
+void invertMatrixSparse(const DenseMatrix& a, int n, DenseMatrix& out,
+                        std::vector<double>& scratch);
+
+/// True when every entry of a[0..n)[0..n) is finite and none is -0.0: the
+/// condition under which skipping zero terms provably changes no bit.
+bool isPlainFinite(const DenseMatrix& a, int n);
+
+}  // namespace veldmark
