@@ -1,6 +1,7 @@
 #include "input/flow_line.h"
 
 #include <cctype>
+#include <cmath>
 #include <string>
 
 #include "input/number_parsing.h"
@@ -68,6 +69,7 @@ Status readValuePair(const LineReader& reader, const Match& match, const char*& 
     return missingValue(reader, match);
   }
   if (flow < 0.0) return lineError(reader, "negative observed flow");
+  if (!std::isfinite(flow)) return lineError(reader, "observed flow is not a finite number");
   record.observedFlow = flow;
   readReal(position, record.observedSecondValue);
   return Status{};

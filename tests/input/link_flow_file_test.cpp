@@ -58,6 +58,8 @@ TEST(ReadLinkFlowFile, ReportsBadLines) {
       {"9 9   555\n5 7", ":8: flow value expected"},
       {"5 7   x 1", ":7: flow value expected"},
       {"\n5 7   -0.5", ":8: negative observed flow"},
+      {"5 7   nan 1", ":7: observed flow is not a finite number"},
+      {"5 7   inf 1", ":7: observed flow is not a finite number"},
       {"x 7   1", ":7: from node expected"},
       {"9 y", ":7: to node expected"},
       {"3 8   1 2", ":7: only 1 of 2 value pairs for the abstract links from 3 to 8"},
