@@ -51,6 +51,10 @@ void runOuterIterations(EstimationWorkspace& workspace, const AbstractNetwork& n
     if (kConvergenceTolerance > average || iteration >= kMaxOuterIterations) break;
   }
   console << "\n";
+  // The pivot indexes and their L x L working storage are not needed again.
+  const bool reference = workspace.Scratch.reference;
+  workspace.Scratch = PivotScratch();
+  workspace.Scratch.reference = reference;
 }
 
 }  // namespace veldmark

@@ -20,7 +20,7 @@ struct PivotScratch {
   RowPattern inverseRows;     // nonzeros of BasisInverse, by row
   RowPattern basisRows;       // nonzeros of BasisMatrix, by row
   RowPattern basisColumns;    // nonzeros of BasisMatrix, by column (rows of its transpose)
-  bool plainInverse = false;  // BasisInverse all finite, no -0
+  bool plainInverse = false;  // BasisInverse all finite
   bool zeroOneBasis = false;  // BasisMatrix holds only +0.0 and 1.0
   std::unordered_multimap<std::uint64_t, int> columnsByHash;  // link-set hash -> basic column
   std::vector<int> firstLink;  // N x N: first link in link order from zone a to b, or -1

@@ -5,24 +5,22 @@
 namespace veldmark {
 namespace {
 
-bool isPlain(double x) {
-  return std::isfinite(x) && !(x == 0.0 && std::signbit(x));
-}
-
-// Pattern of the rows of an L x L matrix; true when every entry is plain.
-bool rowPattern(const DenseMatrix& matrix, int l, RowPattern& pattern) {
+// Pattern of the rows of an L x L matrix; `accept` says whether every entry
+// passes `entryOk`.
+template <typename EntryOk>
+void rowPattern(const DenseMatrix& matrix, int l, RowPattern& pattern, bool& accept,
+                EntryOk entryOk) {
   pattern.start.assign(1, 0);
   pattern.columns.clear();
-  bool plain = true;
+  accept = true;
   for (int r = 0; r < l; ++r) {
     const double* row = matrix[r];
     for (int c = 0; c < l; ++c) {
       if (row[c] != 0.0) pattern.columns.push_back(c);
-      plain = plain && isPlain(row[c]);
+      accept = accept && entryOk(row[c]);
     }
     pattern.start.push_back(static_cast<int>(pattern.columns.size()));
   }
-  return plain;
 }
 
 // The transpose of a row pattern: rows of each column, increasing.
@@ -53,17 +51,11 @@ std::uint64_t hashLinkSet(const int* links, int count) {
 void indexBasisAndInverse(EstimationWorkspace& workspace) {
   PivotScratch& scratch = workspace.Scratch;
   const int l = workspace.linkCount;
-  scratch.plainInverse = rowPattern(workspace.BasisInverse, l, scratch.inverseRows);
-  rowPattern(workspace.BasisMatrix, l, scratch.basisRows);
+  rowPattern(workspace.BasisInverse, l, scratch.inverseRows, scratch.plainInverse,
+             [](double x) { return std::isfinite(x); });
+  rowPattern(workspace.BasisMatrix, l, scratch.basisRows, scratch.zeroOneBasis,
+             [](double x) { return x == 1.0 || (x == 0.0 && !std::signbit(x)); });
   transposePattern(scratch.basisRows, l, scratch.basisColumns);
-  bool zeroOne = true;
-  for (int r = 0; r < l && zeroOne; ++r) {
-    for (int c = 0; c < l; ++c) {
-      const double x = workspace.BasisMatrix[r][c];
-      if (!(x == 1.0 || (x == 0.0 && !std::signbit(x)))) zeroOne = false;
-    }
-  }
-  scratch.zeroOneBasis = zeroOne;
 }
 
 void indexBasicColumns(EstimationWorkspace& workspace) {

@@ -6,7 +6,7 @@
 namespace veldmark {
 
 /// Fills Scratch.inverseRows from BasisInverse and sets plainInverse (every
-/// entry finite, none -0); fills Scratch.basisRows and basisColumns from
+/// entry finite); fills Scratch.basisRows and basisColumns from
 /// BasisMatrix and sets zeroOneBasis (entries only +0.0 and 1.0).
 void indexBasisAndInverse(EstimationWorkspace& workspace);
 

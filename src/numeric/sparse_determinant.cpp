@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "numeric/lu_determinant.h"
-#include "numeric/sparse_inverse.h"
+#include "numeric/sparse_scratch.h"
 
 namespace veldmark {
 
@@ -70,42 +70,22 @@ bool eliminateColumn(Factorisation& f, int k, std::vector<int>& rows, std::vecto
   return finite;
 }
 
-// Zeroes every scratch entry that may have been written.
-void clearScratch(Factorisation& f) {
-  for (int c = 0; c < f.n; ++c) {
-    for (int r : f.columnRows[c]) f.row(r)[c] = 0.0;
-  }
-}
-
-// Copies the nonzeros of `a` into the zeroed scratch, noting their rows.
-void initialise(const DenseMatrix& a, int n, Factorisation& f) {
-  f.n = n;
-  f.columnRows.assign(n, {});
-  f.stamp.assign(n, -1);
-  for (int r = 0; r < n; ++r) {
-    for (int c = 0; c < n; ++c) {
-      if (a[r][c] == 0.0) continue;
-      f.row(r)[c] = a[r][c];
-      f.columnRows[c].push_back(r);
-    }
-  }
-}
-
 }  // namespace
 
 double luDeterminantSparse(const DenseMatrix& a, int n, std::vector<double>& scratch) {
-  if (!isPlainFinite(a, n)) return luDeterminant(a, n);
   const std::size_t size = static_cast<std::size_t>(n) * n;
   if (scratch.size() < size) scratch.resize(size, 0.0);
   Factorisation f;
+  f.n = n;
   f.a = scratch.data();
-  initialise(a, n, f);
+  if (!copyNonzeros(a, n, f.a, f.columnRows)) return luDeterminant(a, n);
+  f.stamp.assign(n, -1);
   std::vector<int> rows, pivotRow;
   bool finite = true;
   for (int k = 0; k < n && finite; ++k) finite = eliminateColumn(f, k, rows, pivotRow);
   double determinant = 1.0;
   for (int i = 0; i < n && finite; ++i) determinant = determinant * f.row(i)[i];
-  clearScratch(f);
+  clearListed(f.a, f.n, f.columnRows);
   return finite ? determinant : luDeterminant(a, n);
 }
 

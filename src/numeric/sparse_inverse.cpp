@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "numeric/matrix_inverse.h"
+#include "numeric/sparse_scratch.h"
 
 namespace veldmark {
 
@@ -33,18 +34,9 @@ struct Elimination {
   double* row(int r) { return w + static_cast<std::size_t>(r) * n; }
 };
 
-// Copies the nonzeros of `a` into the zeroed scratch; V = identity.
-void initialise(const DenseMatrix& a, int n, Elimination& e, DenseMatrix& v) {
-  e.n = n;
-  e.columnRows.assign(n, {});
-  e.stamp.assign(n, -1);
-  e.used.assign(n, 0);
+// V = identity.
+void setIdentity(DenseMatrix& v, int n) {
   for (int r = 0; r < n; ++r) {
-    for (int c = 0; c < n; ++c) {
-      if (a[r][c] == 0.0) continue;
-      e.row(r)[c] = a[r][c];
-      e.columnRows[c].push_back(r);
-    }
     std::memset(v[r], 0, sizeof(double) * n);
     v[r][r] = 1.0;
   }
@@ -115,13 +107,6 @@ bool eliminate(Elimination& e, DenseMatrix& v) {
   return true;
 }
 
-// Zeroes every scratch entry that may have been written.
-void clearScratch(Elimination& e) {
-  for (int c = 0; c < e.n; ++c) {
-    for (int r : e.columnRows[c]) e.row(r)[c] = 0.0;
-  }
-}
-
 // new row i = old row source[i] for a permutation, one cycle at a time.
 void permuteRows(DenseMatrix& v, int n, const std::vector<int>& source) {
   std::vector<double> held(static_cast<std::size_t>(n));
@@ -176,7 +161,7 @@ void gatherAndScale(Elimination& e, DenseMatrix& v) {
     source[i] = rows.front();
     divisor[i] = e.row(source[i])[i];
   }
-  clearScratch(e);
+  clearListed(e.w, e.n, e.columnRows);
   if (permutation) {
     permuteRows(v, n, source);
   } else {
@@ -192,29 +177,22 @@ void gatherAndScale(Elimination& e, DenseMatrix& v) {
 
 }  // namespace
 
-bool isPlainFinite(const DenseMatrix& a, int n) {
-  for (int r = 0; r < n; ++r) {
-    for (int c = 0; c < n; ++c) {
-      const double x = a[r][c];
-      if (!std::isfinite(x) || (x == 0.0 && std::signbit(x))) return false;
-    }
-  }
-  return true;
-}
-
 void invertMatrixSparse(const DenseMatrix& a, int n, DenseMatrix& out,
                         std::vector<double>& scratch) {
-  if (!isPlainFinite(a, n)) {
-    invertMatrix(a, n, out);
-    return;
-  }
   const std::size_t size = static_cast<std::size_t>(n) * n;
   if (scratch.size() < size) scratch.resize(size, 0.0);
   Elimination e;
+  e.n = n;
   e.w = scratch.data();
-  initialise(a, n, e, out);
+  if (!copyNonzeros(a, n, e.w, e.columnRows)) {
+    invertMatrix(a, n, out);
+    return;
+  }
+  e.stamp.assign(n, -1);
+  e.used.assign(n, 0);
+  setIdentity(out, n);
   if (!eliminate(e, out)) {
-    clearScratch(e);
+    clearListed(e.w, e.n, e.columnRows);
     invertMatrix(a, n, out);
     return;
   }

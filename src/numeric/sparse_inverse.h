@@ -18,8 +18,4 @@ namespace veldmark {
 void invertMatrixSparse(const DenseMatrix& a, int n, DenseMatrix& out,
                         std::vector<double>& scratch);
 
-/// True when every entry of a[0..n)[0..n) is finite and none is -0.0: the
-/// condition under which skipping zero terms provably changes no bit.
-bool isPlainFinite(const DenseMatrix& a, int n);
-
 }  // namespace veldmark
