@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "numeric/negative_cycle.h"
 
@@ -73,28 +74,67 @@ double smallestInRow(const double* row, int n) {
   return smallest;
 }
 
+double smallestInColumn(const DenseMatrix& d, int column, int n) {
+  double smallest = INFINITY;
+  for (int j = 0; j < n; ++j) {
+    if (d[j][column] < smallest) smallest = d[j][column];
+  }
+  return smallest;
+}
+
+// The destinations k that some origin could still improve through i:
+// D[j][i] >= smallestColumn for every origin j, and rounding is monotone, so
+// where smallestColumn + D[i][k] >= largest no sum D[j][i] + D[i][k] falls
+// below an entry (a NaN sum never does).
+void activeDestinations(const double* di, int n, double smallestColumn, double largest,
+                        std::vector<int>& active) {
+  active.clear();
+  for (int k = 0; k < n; ++k) {
+    if (smallestColumn + di[k] < largest) active.push_back(k);
+  }
+}
+
+// The relaxation of one origin row restricted to the active destinations.
+void relaxActive(double dji, const double* di, const ZoneIndex* pi, double* dj, ZoneIndex* pj,
+                 const std::vector<int>& active) {
+  for (int k : active) {
+    const double sum = dji + di[k];
+    if (sum < dj[k]) {
+      dj[k] = sum;
+      pj[k] = pi[k];
+    }
+  }
+}
+
 }  // namespace
 
 void allPairsShortestPathsFast(int n, ZoneIndexMatrix& p, DenseMatrix& d) {
   // Entries only ever decrease, so the largest entry at the start bounds
   // every entry for the whole run.
   const double largest = largestEntry(n, d);
+  std::vector<int> active;
   for (int i = 0; i < n; ++i) {
     if (!(d[i][i] >= 0)) {
       relaxScalar(i, n, p, d);
       continue;
     }
+    // Row i and column i stay as they are during this iteration.
     const double* di = d[i];
     const double smallest = smallestInRow(di, n);
+    activeDestinations(di, n, smallestInColumn(d, i, n), largest, active);
+    const bool few = active.size() * 2 < static_cast<std::size_t>(n);
     for (int j = 0; j < n; ++j) {
       const double dji = d[j][i];
       // Rounding is monotone: dji + D[i][k] >= dji + smallest >= D[j][k].
       if (!(dji + smallest < largest)) continue;
-      relaxRow(dji, di, p[i], d[j], p[j], n);
+      if (few) {
+        relaxActive(dji, di, p[i], d[j], p[j], active);
+      } else {
+        relaxRow(dji, di, p[i], d[j], p[j], n);
+      }
     }
   }
 }
-
 bool detectNegativeCycleFast(int linkCount, const LinkZoneEnds* links, const double* costs,
                              int zoneCount, double* labels) {
   for (int pass = 0; pass < zoneCount; ++pass) {
