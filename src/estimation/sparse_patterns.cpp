@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "numeric/nonzero_scan.h"
+
 namespace veldmark {
 namespace {
 
@@ -14,11 +16,10 @@ void rowPattern(const DenseMatrix& matrix, int l, RowPattern& pattern, bool& acc
   pattern.columns.clear();
   accept = true;
   for (int r = 0; r < l; ++r) {
-    const double* row = matrix[r];
-    for (int c = 0; c < l; ++c) {
-      if (row[c] != 0.0) pattern.columns.push_back(c);
-      accept = accept && entryOk(row[c]);
-    }
+    forEachNonPositiveZero(matrix[r], l, [&](int c, double x) {
+      if (x != 0.0) pattern.columns.push_back(c);
+      accept = accept && entryOk(x);
+    });
     pattern.start.push_back(static_cast<int>(pattern.columns.size()));
   }
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "numeric/matrix_inverse.h"
+#include "numeric/nonzero_scan.h"
 #include "numeric/sparse_scratch.h"
 
 namespace veldmark {
@@ -79,9 +80,7 @@ bool reduceRow(Elimination& e, DenseMatrix& v, int k, int p, int i, const std::v
 
 void nonzeroColumns(const double* row, int n, std::vector<int>& columns) {
   columns.clear();
-  for (int l = 0; l < n; ++l) {
-    if (row[l] != 0.0) columns.push_back(l);
-  }
+  forEachNonPositiveZero(row, n, [&](int l, double) { columns.push_back(l); });
 }
 
 // The elimination over all columns; false when a non-finite value appeared.

@@ -3,24 +3,25 @@
 #include <cmath>
 #include <cstddef>
 
+#include "numeric/nonzero_scan.h"
+
 namespace veldmark {
 
 bool copyNonzeros(const DenseMatrix& a, int n, double* scratch,
                   std::vector<std::vector<int>>& columnRows) {
   columnRows.assign(n, {});
-  for (int r = 0; r < n; ++r) {
-    const double* row = a[r];
+  bool plain = true;
+  for (int r = 0; r < n && plain; ++r) {
     double* copy = scratch + static_cast<std::size_t>(r) * n;
-    for (int c = 0; c < n; ++c) {
-      const double x = row[c];
-      if (x == 0.0 && !std::signbit(x)) continue;
-      if (!std::isfinite(x) || x == 0.0) {
-        clearListed(scratch, n, columnRows);
-        return false;
-      }
+    forEachNonPositiveZero(a[r], n, [&](int c, double x) {
+      plain = plain && std::isfinite(x) && x != 0.0;
       copy[c] = x;
       columnRows[c].push_back(r);
-    }
+    });
+  }
+  if (!plain) {
+    clearListed(scratch, n, columnRows);
+    return false;
   }
   return true;
 }
