@@ -1,10 +1,11 @@
 # Thin front end over CMake. `make run` estimates the bundled example;
-# `make test` builds and runs every test.
+# `make test` builds and runs every test; `make install PREFIX=...` installs
+# the program and its manual page; `make package` builds a Debian package.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 
-.PHONY: all build run test clean
+.PHONY: all build run test install package clean
 
 all: build
 
@@ -19,6 +20,14 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# DESTDIR (if set) is honoured by cmake --install for staged installs.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
+	@ls $(BUILD)/*.deb
 
 clean:
 	rm -rf $(BUILD)
