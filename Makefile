@@ -31,3 +31,16 @@ package: build
 
 clean:
 	rm -rf $(BUILD)
+
+# Fuzzing (clang, libFuzzer with ASan and UBSan): replays the corpora, then
+# runs each harness for FUZZ_SECONDS; fails on any finding.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZERS ?= link_file link_flow_file run estimation
+
+.PHONY: fuzz
+fuzz:
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELDMARK_FUZZ=ON -DVELDMARK_BUILD_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j 2 --target fuzzers
+	cd $(FUZZ_BUILD)/tests/fuzz && ctest --output-on-failure
+	tests/fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZERS)
