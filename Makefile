@@ -44,3 +44,15 @@ fuzz:
 	cmake --build $(FUZZ_BUILD) -j 2 --target fuzzers
 	cd $(FUZZ_BUILD)/tests/fuzz && ctest --output-on-failure
 	tests/fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZERS)
+
+# Benchmarks (docs/PERFORMANCE.md): builds the fast tree (build-bench) and the
+# reference-kernel tree (build-bench-ref), both Release, then runs
+# bench/run_benchmarks.sh; its variables (BENCH_QUICK=1, BENCH_LONG=1,
+# REF_LIMIT=seconds, ...) pass through the environment.
+.PHONY: bench
+bench:
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-bench -j $(JOBS) --target veldmark veldmark_generate veldmark_kernels_bench
+	cmake -S . -B build-bench-ref -DCMAKE_BUILD_TYPE=Release -DVELDMARK_REFERENCE_KERNELS=ON -DVELDMARK_BUILD_TESTS=OFF
+	cmake --build build-bench-ref -j $(JOBS) --target veldmark
+	FAST_BUILD=$(CURDIR)/build-bench REF_BUILD=$(CURDIR)/build-bench-ref bash bench/run_benchmarks.sh
