@@ -29,6 +29,8 @@
 #   FAST_BUILD, REF_BUILD  build trees (default build-bench, build-bench-ref)
 #   FAST_BIN, REF_BIN, GENERATE, KERNELS   the programs, if elsewhere
 #   DATA=/work/shared/data   the real networks (skipped when absent)
+#   NETWORKS="siouxfalls siouxfalls-sub anaheim barcelona chicagosketch winnipeg"
+#                       the real networks to run, in this order
 #   OUT                 working directory (default $FAST_BUILD/bench-runs)
 set -u -o pipefail
 
@@ -40,6 +42,7 @@ REF_BIN=${REF_BIN:-$REF_BUILD/veldmark}
 GENERATE=${GENERATE:-$FAST_BUILD/bench/veldmark_generate}
 KERNELS=${KERNELS:-$FAST_BUILD/bench/veldmark_kernels_bench}
 DATA=${DATA:-/work/shared/data}
+NETWORKS=${NETWORKS:-siouxfalls siouxfalls-sub anaheim barcelona chicagosketch winnipeg}
 OUT=${OUT:-$FAST_BUILD/bench-runs}
 BENCH_PARTS=${BENCH_PARTS:-kernels runs}
 BENCH_QUICK=${BENCH_QUICK:-0}
@@ -78,10 +81,15 @@ header() {
   echo "== Veldmark benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC')"
   echo "machine: $(lscpu | sed -n 's/^Model name: *//p' | head -1)," \
     "$(nproc) cores, $(free -m | awk '/^Mem:/ {print $2}') MiB memory"
-  local commit dirty
-  commit=$(git -C "$ROOT" rev-parse --short HEAD 2>/dev/null || echo unknown)
-  dirty=$(git -C "$ROOT" status --porcelain -- src include CMakeLists.txt 2>/dev/null | wc -l)
-  echo "sources: commit $commit, $dirty changed file(s) under src/ include/ CMakeLists.txt"
+  if git -C "$ROOT" rev-parse --git-dir > /dev/null 2>&1; then
+    local commit dirty
+    commit=$(git -C "$ROOT" rev-parse --short HEAD)
+    dirty=$(git -C "$ROOT" status --porcelain -- src include CMakeLists.txt | wc -l)
+    echo "sources: $ROOT, commit $commit, $dirty changed file(s) under src/ include/" \
+      "CMakeLists.txt"
+  else
+    echo "sources: $ROOT (not a git checkout)"
+  fi
   echo "fast: $FAST_BIN"
   echo "reference: $REF_BIN"
   echo "load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -350,7 +358,7 @@ run_runs() {
   done
   if [ -d "$DATA" ]; then
     local name
-    for name in siouxfalls siouxfalls-sub anaheim barcelona chicagosketch winnipeg; do
+    for name in $NETWORKS; do
       [ -f "$DATA/$name/abstract.txt" ] || continue
       case $name in
         siouxfalls | siouxfalls-sub) ;;
