@@ -1,0 +1,155 @@
+// The capacities of the network files, through the built binary: 1000
+// distinct nodes and 5000 links are read, one more of either is refused with
+// one message line and exit code 1. The full-size estimation (1000 zones,
+// 5000 abstract links) takes minutes, so it runs only when asked for:
+// VELDMARK_CAPACITY=<seconds> bounds it, and the test reports how many pivot
+// passes it made, whether the first outer iteration ended, its time and its
+// peak resident memory.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "input/link_file.h"
+#include "input/node_list.h"
+#include "reliability/bounded_run.h"
+#include "support/network_generator.h"
+#include "support/test_support.h"
+
+namespace veldmark::testing {
+namespace {
+
+static_assert(kMaxNodes == 1000 && kMaxLinks == 5000, "the cases below are built for these");
+
+// `count` link lines chaining nodes 1, 2, ... so that they bring exactly
+// `nodes` distinct nodes (nodes >= 2), repeating the last link as needed.
+std::string chainLinks(int nodes, int count) {
+  std::string body;
+  for (int v = 0; v < count; ++v) {
+    const int from = 1 + std::min(v, nodes - 2);
+    body += std::to_string(from) + " " + std::to_string(from + 1) + " 1 0 0 0 0 0 0 0\n";
+  }
+  return body;
+}
+
+const std::string kSmallLinks = "1 2 1 0 0 0 0 0 0 0\n2 1 1 0 0 0 0 0 0 0\n";
+const std::string kSmallFlows = "1 2   5.0 0\n2 1   7.0 0\n";
+
+struct Refusal {
+  const char* what;
+  std::string base;
+  std::string abstract;
+  const char* message;  // a part of the one message line
+};
+
+// One past a limit, in either network file: the run stops at that file with
+// a single "veldmark: " line naming the file, the line and the limit; the
+// estimation never starts and no trip table is written.
+TEST(Capacity, OnePastALimitIsRefusedWithOneLine) {
+  const std::vector<Refusal> cases = {
+      {"base, 1001 nodes", linkFile(chainLinks(1001, 1000)), linkFile(kSmallLinks),
+       "base.txt:1008: more than 1000 distinct nodes"},
+      {"abstract, 1001 nodes", linkFile(kSmallLinks), linkFile(chainLinks(1001, 1000)),
+       "abstract.txt:1008: more than 1000 distinct nodes"},
+      {"base, 5001 links", linkFile(chainLinks(2, 5001)), linkFile(kSmallLinks),
+       "base.txt:5009: more than 5000 link lines"},
+      {"abstract, 5001 links", linkFile(kSmallLinks), linkFile(chainLinks(2, 5001)),
+       "abstract.txt:5009: more than 5000 link lines"},
+  };
+  for (const Refusal& refusal : cases) {
+    SCOPED_TRACE(refusal.what);
+    ScratchDir dir;
+    dir.write("base.txt", refusal.base);
+    dir.write("abstract.txt", refusal.abstract);
+    dir.write("flows.txt", flowFile(kSmallFlows));
+    const BoundedRun run =
+        runBounded({"base.txt", "abstract.txt", "flows.txt", "trips.txt"}, dir.path(), 60);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err.rfind("veldmark: ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find(refusal.message), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    EXPECT_EQ(run.out.find("Estimate"), std::string::npos);
+    EXPECT_EQ(readFile(dir.file("trips.txt")), "");
+  }
+}
+
+// Exactly at both limits, in the base network (whose size costs the
+// estimation nothing): the file is read and the run completes.
+TEST(Capacity, BaseNetworkAtBothLimitsIsRead) {
+  ScratchDir dir;
+  dir.write("base.txt", linkFile(chainLinks(1000, 5000)));
+  dir.write("abstract.txt", linkFile(kSmallLinks));
+  dir.write("flows.txt", flowFile(kSmallFlows));
+  const BoundedRun run =
+      runBounded({"base.txt", "abstract.txt", "flows.txt", "trips.txt"}, dir.path(), 60);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(readFile(dir.file("trips.txt")).rfind("<NUMBER OF ZONES> 2\n", 0), 0u);
+}
+
+// The generated full-size network: 1000 zones joined by 5000 abstract links
+// (grid links both ways, topped up with parallel links), flows assigned from
+// a random trip table; the base network has the same links.
+GeneratedNetwork fullSizeNetwork() {
+  GeneratorOptions options;
+  options.zones = kMaxNodes;
+  options.linksPerZone = 5.0;
+  options.seed = 7;
+  const auto linkLines = [](const std::string& text) {
+    int lines = 0;
+    for (char c : text) lines += c == '\n';
+    return lines - 8;
+  };
+  options.parallelLinks = kMaxLinks - linkLines(generateNetwork(options).abstract);
+  return generateNetwork(options);
+}
+
+TEST(Capacity, FullSizeNetworkPassesItsFirstIteration) {
+  const char* budget = std::getenv("VELDMARK_CAPACITY");
+  if (budget == nullptr) GTEST_SKIP() << "set VELDMARK_CAPACITY=<seconds> to run";
+  const unsigned seconds = static_cast<unsigned>(std::atoi(budget));
+  ScratchDir dir;
+  const GeneratedNetwork network = fullSizeNetwork();
+  const std::string abstractPath = dir.write("abstract.txt", network.abstract);
+  dir.write("base.txt", network.base);
+  dir.write("flows.txt", network.flows);
+
+  // The files are exactly at both limits.
+  std::vector<LinkLine> links;
+  std::vector<NodeId> zones;
+  ASSERT_TRUE(readLinkFile(abstractPath, links).ok());
+  ASSERT_TRUE(buildNodeList(abstractPath, links, zones).ok());
+  ASSERT_EQ(links.size(), static_cast<std::size_t>(kMaxLinks));
+  ASSERT_EQ(zones.size(), static_cast<std::size_t>(kMaxNodes));
+
+  const BoundedRun run =
+      runBounded({"base.txt", "abstract.txt", "flows.txt", "trips.txt"}, dir.path(), seconds);
+  const std::string lead = "   Pivot move over the linear space ";
+  const std::size_t firstLine = run.out.find(lead);
+  const std::size_t dotsStart =
+      firstLine == std::string::npos ? run.out.size() : firstLine + lead.size();
+  const int passes = static_cast<int>(run.out.find_first_not_of('.', dotsStart) - dotsStart);
+  const bool firstIterationEnded = run.out.find("Average O-D flow difference") != std::string::npos;
+  int headers = 0;
+  for (std::size_t at = run.out.find("   Iteration: "); at != std::string::npos;
+       at = run.out.find("   Iteration: ", at + 1)) {
+    ++headers;
+  }
+  std::printf(
+      "capacity run: %s after %.1f s, peak RSS %ld KiB, %d passes in iteration 1 (%s), "
+      "%d iteration headers\n",
+      run.timedOut ? "stopped by the time bound" : "ended", run.wallSeconds, run.peakRssKib, passes,
+      firstIterationEnded ? "ended" : "still running", headers);
+  RecordProperty("peak_rss_kib", static_cast<int>(run.peakRssKib));
+  RecordProperty("wall_seconds", static_cast<int>(run.wallSeconds));
+  EXPECT_EQ(run.err, "");
+  EXPECT_TRUE(run.exitCode == 0 || run.timedOut) << run.exitCode;
+  EXPECT_NE(run.out.find("   Estimate the travel table in the abstract network\n"),
+            std::string::npos);
+  EXPECT_GE(passes, 2) << "the pivot passes should proceed";
+}
+
+}  // namespace
+}  // namespace veldmark::testing
