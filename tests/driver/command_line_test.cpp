@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -174,8 +173,11 @@ TEST(CommandLine, HelpAndVersionPrintOnlyTheirTextAndSucceed) {
   const RunResult versionRun = runVeldmark({"--version"}, dir.path());
   EXPECT_EQ(versionRun.exitCode, 0);
   EXPECT_EQ(versionRun.err, "");
-  EXPECT_TRUE(std::regex_match(versionRun.out, std::regex("veldmark [0-9]+\\.[0-9]+\\.[0-9]+\n")))
-      << versionRun.out;
+  const std::string number = version();  // X.Y.Z
+  EXPECT_EQ(versionRun.out, "veldmark " + number + "\n");
+  EXPECT_TRUE(std::all_of(number.begin(), number.end(),
+                          [](char c) { return c == '.' || (c >= '0' && c <= '9'); }));
+  EXPECT_EQ(std::count(number.begin(), number.end(), '.'), 2) << number;
   EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 
