@@ -1,6 +1,7 @@
 #include "driver/run.h"
 
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "driver/clock.h"
@@ -103,7 +104,15 @@ int estimate(Run& run) {
       allocateWorkspace(run.abstract.zoneCount(), run.abstract.linkCount(), run.workspace);
   if (!status.ok()) return fail(run, status);
   buildStartingTables(run.workspace, run.abstract, run.console);
-  runOuterIterations(run.workspace, run.abstract, run.console);
+  // The workspace is allocated up front; what the passes still take (index
+  // lists, scratch of the reference kernels) can only fail in a machine that
+  // is out of memory, which is reported rather than left to abort the run.
+  try {
+    runOuterIterations(run.workspace, run.abstract, run.console);
+  } catch (const std::bad_alloc&) {
+    run.console << "\n";
+    return fail(run, Status{"out of memory during the estimation"});
+  }
   return 0;
 }
 

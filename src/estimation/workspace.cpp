@@ -1,46 +1,67 @@
 #include "estimation/workspace.h"
 
+#include <new>
 #include <string>
 
 namespace veldmark {
+namespace {
+
+bool allocateMatrices(EstimationWorkspace& workspace, int n, int l) {
+  return allocateSquareMatrix(workspace.TripTable, n) &&
+         allocateSquareMatrix(workspace.PreviousTripTable, n) &&
+         allocateSquareMatrix(workspace.SearchLower, n) &&
+         allocateSquareMatrix(workspace.SearchUpper, n) &&
+         allocateSquareMatrix(workspace.SearchMidpoint, n) &&
+         allocateSquareMatrix(workspace.CostTable, n) &&
+         allocateSquareMatrix(workspace.PathCostMatrix, n) &&
+         allocateSquareMatrix(workspace.BasisMatrix, l) &&
+         allocateSquareMatrix(workspace.BasisInverse, l) &&
+         allocateSquareMatrix(workspace.InverseCheckMatrix, l) &&
+         allocateSquareMatrix(workspace.PathPredecessorMatrix, n);
+}
+
+// The vectors, and the L x L working storage of the faster kernels, come
+// from standard containers: a failed allocation there is the one exception
+// this program catches, turned into the same answer as a failed matrix.
+bool allocateVectors(EstimationWorkspace& workspace, int n, int l) {
+  try {
+    const std::size_t links = static_cast<std::size_t>(l);
+    workspace.Basis.assign(links, OdPair{});
+    for (auto* vector : {&workspace.BasicValues, &workspace.BasicCosts, &workspace.LinkPrice,
+                         &workspace.DualValues, &workspace.EnteringColumn}) {
+      vector->assign(links, 0.0);
+    }
+    workspace.Labels.assign(static_cast<std::size_t>(n), 0.0);
+    if (!workspace.Scratch.reference) workspace.Scratch.dense.assign(links * links, 0.0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::size_t workspaceBytes(int zoneCount, int linkCount) {
   const std::size_t n = static_cast<std::size_t>(zoneCount);
   const std::size_t l = static_cast<std::size_t>(linkCount);
-  return 7 * n * n * sizeof(double) + n * n * sizeof(ZoneIndex) + 3 * l * l * sizeof(double) +
+  // Seven N x N tables of doubles, the predecessors, three L x L matrices,
+  // the faster kernels' L x L working copy and the vectors.
+  return 7 * n * n * sizeof(double) + n * n * sizeof(ZoneIndex) + 4 * l * l * sizeof(double) +
          l * (sizeof(OdPair) + 5 * sizeof(double)) + n * sizeof(double);
 }
 
 Status allocateWorkspace(int zoneCount, int linkCount, EstimationWorkspace& workspace) {
   workspace.zoneCount = zoneCount;
   workspace.linkCount = linkCount;
-  bool ok = allocateSquareMatrix(workspace.TripTable, zoneCount) &&
-            allocateSquareMatrix(workspace.PreviousTripTable, zoneCount) &&
-            allocateSquareMatrix(workspace.SearchLower, zoneCount) &&
-            allocateSquareMatrix(workspace.SearchUpper, zoneCount) &&
-            allocateSquareMatrix(workspace.SearchMidpoint, zoneCount) &&
-            allocateSquareMatrix(workspace.CostTable, zoneCount) &&
-            allocateSquareMatrix(workspace.PathCostMatrix, zoneCount);
-  if (ok) {
-    const std::size_t l = static_cast<std::size_t>(linkCount);
-    workspace.Basis.assign(l, OdPair{});
-    for (auto* vector : {&workspace.BasicValues, &workspace.BasicCosts, &workspace.LinkPrice,
-                         &workspace.DualValues, &workspace.EnteringColumn}) {
-      vector->assign(l, 0.0);
-    }
-    workspace.Labels.assign(static_cast<std::size_t>(zoneCount), 0.0);
-    ok = allocateSquareMatrix(workspace.BasisMatrix, linkCount) &&
-         allocateSquareMatrix(workspace.BasisInverse, linkCount) &&
-         allocateSquareMatrix(workspace.InverseCheckMatrix, linkCount) &&
-         allocateSquareMatrix(workspace.PathPredecessorMatrix, zoneCount);
-  }
-  if (!ok) {
+#ifdef VELDMARK_REFERENCE_KERNELS
+  workspace.Scratch.reference = true;
+#endif
+  if (!allocateMatrices(workspace, zoneCount, linkCount) ||
+      !allocateVectors(workspace, zoneCount, linkCount)) {
     return Status{"cannot allocate the estimation workspace for " + std::to_string(zoneCount) +
                   " zones and " + std::to_string(linkCount) + " links (" +
                   std::to_string(workspaceBytes(zoneCount, linkCount) >> 20) + " MiB)"};
   }
-#ifdef VELDMARK_REFERENCE_KERNELS
-  workspace.Scratch.reference = true;
-#endif
   // A trace through a pair that no path ever joined ends at its origin.
   for (int j = 0; j < zoneCount; ++j) {
     for (int k = 0; k < zoneCount; ++k) workspace.PathPredecessorMatrix[j][k] = j;

@@ -36,10 +36,12 @@ struct EstimationWorkspace {
   PivotScratch Scratch;  // indexes of the faster pivot paths (unused by the reference ones)
 };
 
-/// Allocates every member for `zoneCount` zones and `linkCount` links and
-/// sets PathPredecessorMatrix[j][k] = j; all other matrix entries are left
-/// unset until the estimation writes them. Fails with a message naming the
-/// sizes when the storage cannot be had. Prints nothing.
+/// Allocates every member for `zoneCount` zones and `linkCount` links (and,
+/// unless the reference kernels are chosen, the faster kernels' L x L
+/// working storage, so that no pass can run out of memory midway) and sets
+/// PathPredecessorMatrix[j][k] = j; all other matrix entries are left unset
+/// until the estimation writes them. Fails with a message naming the sizes
+/// when the storage cannot be had. Prints nothing.
 Status allocateWorkspace(int zoneCount, int linkCount, EstimationWorkspace& workspace);
 
 /// Bytes the workspace's matrices need for these sizes (for messages).

@@ -18,7 +18,7 @@ namespace {
 constexpr std::size_t kTempStemLimit = 64;
 
 Status failure(const std::string& path, int error) {
-  return Status{path + ": " + std::strerror(error)};
+  return Status{path + ": cannot write: " + std::strerror(error)};
 }
 
 // Writes all of `text` to `fd`, resuming after partial and interrupted

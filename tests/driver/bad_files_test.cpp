@@ -132,11 +132,11 @@ const BadFileCase kCases[] = {
     {"FlowsNameNoAbstractLink", kFlowFile, file(flowFile("3 4   9.0 0\n1 3   9.0 0\n")), 0, "",
      "<TOTAL OD FLOW> 0.02\n"},
     {"TableInAMissingDirectory", kTrips, path("missing/trips.txt"), 1,
-     "missing/trips.txt: " + std::string(std::strerror(ENOENT)), ""},
+     "missing/trips.txt: cannot write: " + std::string(std::strerror(ENOENT)), ""},
     {"TableIsADirectory", kTrips, directory(), 1,
-     "adirectory: " + std::string(std::strerror(EISDIR)), ""},
+     "adirectory: cannot write: " + std::string(std::strerror(EISDIR)), ""},
     {"TableToAFullDevice", kTrips, path("/dev/full"), 1,
-     "/dev/full: " + std::string(std::strerror(ENOSPC)), ""},
+     "/dev/full: cannot write: " + std::string(std::strerror(ENOSPC)), ""},
 };
 
 void PrintTo(const BadFileCase& row, std::ostream* out) {

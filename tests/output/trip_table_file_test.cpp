@@ -76,9 +76,9 @@ TEST(WriteTripTable, CreatesANewFileWithTheUmaskPermissions) {
 TEST(WriteTripTable, FailsWithThePathAndTheSystemsReason) {
   ScratchDir dir;
   const std::string missing = dir.file("no/such/dir/trips.txt");
-  EXPECT_EQ(write(missing).message, missing + ": No such file or directory");
-  EXPECT_EQ(write(dir.path()).message, dir.path() + ": Is a directory");
-  EXPECT_EQ(write("/dev/full").message, "/dev/full: No space left on device");
+  EXPECT_EQ(write(missing).message, missing + ": cannot write: No such file or directory");
+  EXPECT_EQ(write(dir.path()).message, dir.path() + ": cannot write: Is a directory");
+  EXPECT_EQ(write("/dev/full").message, "/dev/full: cannot write: No space left on device");
   EXPECT_TRUE(entries(dir.path()).empty());
 }
 
@@ -92,7 +92,7 @@ TEST(WriteTripTable, FailedWriteLeavesTheExistingFileAndNoTemporary) {
     signal(SIGXFSZ, SIG_IGN);
     const rlimit limit = {32, RLIM_INFINITY};
     setrlimit(RLIMIT_FSIZE, &limit);
-    _exit(write(path).message == path + ": File too large" ? 0 : 1);
+    _exit(write(path).message == path + ": cannot write: File too large" ? 0 : 1);
   }
   int status = 0;
   waitpid(child, &status, 0);
