@@ -126,15 +126,17 @@ std::string flowText(const GeneratorOptions& options, const std::vector<Link>& l
   std::vector<char> written(links.size(), 0);
   for (std::size_t e = 0; e < links.size(); ++e) {
     if (written[e]) continue;
-    if (random.unit() < options.missingFlowShare) continue;
+    // A missing pair leaves out the line of all its parallel links.
+    const bool missing = random.unit() < options.missingFlowShare;
     std::string line = std::to_string(ids[links[e].from]) + " " + std::to_string(ids[links[e].to]);
     for (std::size_t f = e; f < links.size(); ++f) {
       if (links[f].from != links[e].from || links[f].to != links[e].to) continue;
       written[f] = 1;
+      if (missing) continue;
       const double value = random.unit() < options.zeroFlowShare ? 0.0 : flow[f];
       line += "   " + number(value) + " " + number(random.below(100) / 7.0);
     }
-    w.line(line);
+    if (!missing) w.line(line);
   }
   return w.text;
 }
