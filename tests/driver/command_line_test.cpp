@@ -1,12 +1,15 @@
-// The program's command line, run through the built binary in a scratch
-// directory: argument checks, the default output name, the informational
-// options, and failures that the driver reports on standard error.
+// The built program in a scratch directory: argument checks, the default
+// output name, the informational options, and bad files or paths in place
+// of good ones. No run may crash (a signal shows as an exit code of 128 or
+// more) or hang (every run is limited in processor time).
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <string>
-#include <vector>
+#include <random>
 
 #include "support/test_support.h"
 
@@ -24,134 +27,96 @@ using testing::ScratchDir;
 namespace fs = std::filesystem;
 
 // Two zones joined both ways; the table is the observed flows themselves.
-constexpr const char* kNetwork = "1 2 1 0 0 0 0 0 0 0\n2 1 1 0 0 0 0 0 0 0\n";
-constexpr const char* kFlows = "1 2   5.0 0\n2 1   7.0 0\n";
-
-constexpr const char* kEstimation =
-    "   Estimate the travel table in the abstract network\n"
-    "\n"
-    "   ==========================================\n"
-    "   Iteration: 1\n"
-    "   Pivot move over the linear space .\n"
-    "   Average O-D flow difference: 0\n"
-    "\n";
-constexpr const char* kDefaultNameLine =
-    "\n   Clock\t\t# : Argument(s) missing...Default output file name used\n";
-constexpr const char* kFinish = "   Clock\t\t# : Finishing\n   CPU time elapsed: # sec\n";
-
-constexpr const char* kTripTable =
-    "<NUMBER OF ZONES> 2\n"
-    "<TOTAL OD FLOW> 12\n"
-    "<END OF METADATA>\n"
-    "\n"
-    "\n"
-    "Origin \t1 \n"
-    "    1 :      0.0;    2 :      5.0; \n"
-    "\n"
-    "Origin \t2 \n"
-    "    1 :      7.0;    2 :      0.0; \n"
-    "\n";
-
-// The version as --version reports it ("veldmark X.Y.Z").
-std::string version() {
-  ScratchDir dir;
-  std::string line = runVeldmark({"--version"}, dir.path()).out;
-  if (!line.empty()) line.pop_back();  // the line end
-  return line.substr(line.find(' ') + 1);
-}
-
-// The banner and the start clock line, with the clock masked.
-std::string start() {
-  return "\n"
-         "   Veldmark\n"
-         "   O-D trip table estimation from observed link flows\n"
-         "   Version " +
-         version() +
-         "\n"
-         "   Free software; the estimate is only as good as the observed flows.\n"
-         "\n"
-         "   Clock\t\t# : Starting\n";
-}
+const std::string kLinks = "1 2 1 0 0 0 0 0 0 0\n2 1 1 0 0 0 0 0 0 0\n";
+const std::string kFlows = "1 2   5.0 0\n2 1   7.0 0\n";
+const std::string kTable =
+    "<NUMBER OF ZONES> 2\n<TOTAL OD FLOW> 12\n<END OF METADATA>\n\n\n"
+    "Origin \t1 \n    1 :      0.0;    2 :      5.0; \n\n"
+    "Origin \t2 \n    1 :      7.0;    2 :      0.0; \n\n";
+const std::string kEstimation =
+    "   Estimate the travel table in the abstract network\n\n"
+    "   ==========================================\n   Iteration: 1\n"
+    "   Pivot move over the linear space .\n   Average O-D flow difference: 0\n\n";
+const std::string kFinish = "   Clock\t\t# : Finishing\n   CPU time elapsed: # sec\n";
 
 // A scratch directory holding base.txt, abstract.txt and flows.txt.
-struct Inputs {
+struct Inputs : ScratchDir {
   Inputs() {
-    dir.write("base.txt", linkFile(kNetwork));
-    dir.write("abstract.txt", linkFile(kNetwork));
-    dir.write("flows.txt", flowFile(kFlows));
+    write("base.txt", linkFile(kLinks));
+    write("abstract.txt", linkFile(kLinks));
+    write("flows.txt", flowFile(kFlows));
   }
   std::vector<std::string> entries() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir.path())) {
-      names.push_back(entry.path().filename().string());
-    }
+    for (const auto& entry : fs::directory_iterator(path()))
+      names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
   }
-  ScratchDir dir;
 };
 
-const std::vector<std::string> kInputNames = {"abstract.txt", "base.txt", "flows.txt"};
+// The number --version reports ("veldmark X.Y.Z").
+std::string version() {
+  ScratchDir dir;
+  const std::string line = runVeldmark({"--version"}, dir.path()).out;
+  return line.substr(line.find(' ') + 1, line.size() - line.find(' ') - 2);
+}
 
-void expectOneMessageLine(const RunResult& run, const std::string& about) {
+// The banner and the start clock line, the clock masked.
+std::string start() {
+  return "\n   Veldmark\n   O-D trip table estimation from observed link flows\n   Version " +
+         version() +
+         "\n   Free software; the estimate is only as good as the observed flows.\n\n"
+         "   Clock\t\t# : Starting\n";
+}
+
+void expectOneMessageLine(const RunResult& run, const std::string& part) {
   EXPECT_EQ(run.err.rfind("veldmark: ", 0), 0u) << run.err;
-  EXPECT_NE(run.err.find(about), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(part), std::string::npos) << run.err;
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   EXPECT_EQ(run.err.back(), '\n');
 }
 
-TEST(CommandLine, FewerThanThreeArgumentsStopWithoutALineEnd) {
-  const std::vector<std::vector<std::string>> commandLines = {
-      {}, {"base.txt"}, {"base.txt", "abstract.txt"}};
-  for (const auto& args : commandLines) {
-    SCOPED_TRACE(args.size());
-    Inputs inputs;
-    const RunResult run = runVeldmark(args, inputs.dir.path());
+// Each file is read before the next argument is looked at; a missing
+// argument stops the run without a line end, a missing file with a message.
+TEST(CommandLine, MissingArgumentsAndFilesStopTheRun) {
+  const std::vector<std::string> inputs = {"abstract.txt", "base.txt", "flows.txt"};
+  for (int count = 0; count < 3; ++count) {
+    SCOPED_TRACE(count);
+    Inputs dir;
+    std::vector<std::string> args = {"base.txt", "abstract.txt", "flows.txt"};
+    args.resize(count);
+    RunResult run = runVeldmark(args, dir.path());
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(maskClock(run.out), start() + "argument(s) missing...");
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(inputs.entries(), kInputNames);  // no trip table file
-  }
-}
-
-TEST(CommandLine, EachFileIsReadBeforeTheNextArgumentIsLookedAt) {
-  const std::vector<std::vector<std::string>> commandLines = {{"absent.txt"},
-                                                              {"base.txt", "absent.txt"}};
-  for (const auto& args : commandLines) {
-    SCOPED_TRACE(args.size());
-    Inputs inputs;
-    const RunResult run = runVeldmark(args, inputs.dir.path());
+    EXPECT_EQ(dir.entries(), inputs);
+    if (count == 0) continue;
+    args.back() = "absent.txt";
+    run = runVeldmark(args, dir.path());
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(maskClock(run.out), start());
-    expectOneMessageLine(run, "absent.txt");
+    expectOneMessageLine(run, "veldmark: absent.txt: cannot open: ");
   }
 }
 
-TEST(CommandLine, ThreeArgumentsWriteTheDefaultFileInTheWorkingDirectory) {
-  Inputs inputs;
-  const RunResult run = runVeldmark({"base.txt", "abstract.txt", "flows.txt"}, inputs.dir.path());
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(maskClock(run.out), start() + kEstimation + kDefaultNameLine + kFinish);
-  EXPECT_EQ(readFile(inputs.dir.file("default_od_abs.txt")), kTripTable);
-}
-
-TEST(CommandLine, FourthArgumentNamesTheTableAndLaterOnesAreIgnored) {
+TEST(CommandLine, ThreeArgumentsWriteTheDefaultFileAndLaterOnesAreIgnored) {
   const std::vector<std::vector<std::string>> commandLines = {
-      {"base.txt", "abstract.txt", "flows.txt", "trips.txt"},
-      {"base.txt", "abstract.txt", "flows.txt", "trips.txt", "fifth.txt"},
-      {"base.txt", "abstract.txt", "flows.txt", "trips.txt", "no/such/dir", "--help"}};
-  for (const auto& args : commandLines) {
-    SCOPED_TRACE(args.size());
-    Inputs inputs;
-    const RunResult run = runVeldmark(args, inputs.dir.path());
+      {}, {"trips.txt"}, {"trips.txt", "fifth.txt"}, {"trips.txt", "no/such/dir", "--help"}};
+  for (std::vector<std::string> args : commandLines) {
+    SCOPED_TRACE(args.size() + 3);
+    Inputs dir;
+    const std::string output = args.empty() ? "default_od_abs.txt" : "trips.txt";
+    args.insert(args.begin(), {"base.txt", "abstract.txt", "flows.txt"});
+    const RunResult run = runVeldmark(args, dir.path());
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(maskClock(run.out), start() + kEstimation + kFinish);
-    EXPECT_EQ(readFile(inputs.dir.file("trips.txt")), kTripTable);
-    std::vector<std::string> expected = kInputNames;
-    expected.push_back("trips.txt");
-    EXPECT_EQ(inputs.entries(), expected);
+    const std::string defaultName =
+        "\n   Clock\t\t# : Argument(s) missing...Default output file name used\n";
+    EXPECT_EQ(maskClock(run.out),
+              start() + kEstimation + (args.size() == 3 ? defaultName : "") + kFinish);
+    EXPECT_EQ(readFile(dir.file(output)), kTable);
+    EXPECT_EQ(dir.entries().size(), 4u);
   }
 }
 
@@ -162,55 +127,141 @@ TEST(CommandLine, HelpAndVersionPrintOnlyTheirTextAndSucceed) {
   EXPECT_EQ(help.err, "");
   EXPECT_EQ(help.out.rfind("Usage: veldmark BASE ABSTRACT FLOWS [TRIPS]\n", 0), 0u);
   EXPECT_LE(std::count(help.out.begin(), help.out.end(), '\n'), 25);
-  EXPECT_EQ(help.out.back(), '\n');
   EXPECT_NE(help.out.find("man veldmark"), std::string::npos);
   EXPECT_NE(help.out.find("docs/veldmark.1"), std::string::npos);
-
-  const RunResult shortHelp = runVeldmark({"-h"}, dir.path());
-  EXPECT_EQ(shortHelp.exitCode, 0);
-  EXPECT_EQ(shortHelp.out, help.out);
-
+  EXPECT_EQ(runVeldmark({"-h"}, dir.path()).out, help.out);
   const RunResult versionRun = runVeldmark({"--version"}, dir.path());
   EXPECT_EQ(versionRun.exitCode, 0);
   EXPECT_EQ(versionRun.err, "");
-  const std::string number = version();  // X.Y.Z
+  const std::string number = version();
   EXPECT_EQ(versionRun.out, "veldmark " + number + "\n");
-  EXPECT_TRUE(std::all_of(number.begin(), number.end(),
-                          [](char c) { return c == '.' || (c >= '0' && c <= '9'); }));
+  EXPECT_EQ(number.find_first_not_of("0123456789."), std::string::npos) << number;
   EXPECT_EQ(std::count(number.begin(), number.end(), '.'), 2) << number;
   EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 
-TEST(CommandLine, MissingInputFileIsNamedOnStandardError) {
-  for (int position = 0; position < 3; ++position) {
-    SCOPED_TRACE(position + 1);
-    Inputs inputs;
-    std::vector<std::string> args = {"base.txt", "abstract.txt", "flows.txt", "trips.txt"};
-    args[position] = "gone.txt";
-    const RunResult run = runVeldmark(args, inputs.dir.path());
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(maskClock(run.out), start());
-    expectOneMessageLine(run, "veldmark: gone.txt: cannot open: ");
-    EXPECT_FALSE(fs::exists(inputs.dir.file("trips.txt")));
-  }
+// --- Bad files -------------------------------------------------------------
+
+std::string lines(const std::string& text, int count) {
+  std::string all;
+  for (int i = 0; i < count; ++i) all += text + "\n";
+  return all;
 }
 
-// The table cannot be written: the failure is reported, the finishing lines
-// still close the console, and the exit code says the run did not complete.
-TEST(CommandLine, UnwritableTripTableIsReportedAfterTheFinishingLines) {
-  const std::vector<std::string> outputs = {"missing/trips.txt", "adirectory", "/dev/full"};
-  for (const std::string& output : outputs) {
-    SCOPED_TRACE(output);
-    if (output == "/dev/full" && !fs::exists(output)) continue;
-    Inputs inputs;
-    fs::create_directory(inputs.dir.file("adirectory"));
-    const RunResult run =
-        runVeldmark({"base.txt", "abstract.txt", "flows.txt", output}, inputs.dir.path());
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(maskClock(run.out), start() + kEstimation + kFinish);
-    expectOneMessageLine(run, "veldmark: " + output + ": ");
-    EXPECT_TRUE(fs::is_empty(inputs.dir.file("adirectory")));
-    EXPECT_EQ(inputs.entries().size(), kInputNames.size() + 1);  // no stray temporary file
+std::string withCrlfEveryOtherLine(const std::string& text) {
+  std::string mixed;
+  int line = 0;
+  for (char c : text) {
+    if (c == '\n' && line++ % 2 == 0) mixed += '\r';
+    mixed += c;
+  }
+  return mixed;
+}
+
+// 4 KiB of bytes of every value, newlines included, the same on every run.
+std::string garbage() {
+  std::mt19937 bits(20240611);
+  std::string bytes(4096, '\0');
+  for (char& byte : bytes) byte = static_cast<char>(bits() & 0xFF);
+  return bytes;
+}
+
+std::string tenMegabytes() {
+  return std::string(10 * 1024 * 1024, '7');
+}
+
+std::string because(int error) {
+  return std::strerror(error);
+}
+
+enum Argument { kBase, kAbstract, kFlowFile, kTrips };
+
+struct BadFileCase {
+  const char* name;
+  Argument argument;
+  std::string value;         // odd.txt holds `content`; adirectory is a directory
+  std::string (*content)();  // made when its case runs
+  int exitCode;
+  std::string message;  // part of the standard error line; "" for none
+  std::string table;    // part of the trip table of a complete run
+};
+
+const BadFileCase kBadFiles[] = {
+    {"base does not exist", kBase, "absent.txt", nullptr, 1,
+     "absent.txt: cannot open: " + because(ENOENT), ""},
+    {"flows do not exist", kFlowFile, "absent.txt", nullptr, 1,
+     "absent.txt: cannot open: " + because(ENOENT), ""},
+    {"abstract is a directory", kAbstract, "adirectory", nullptr, 1, "adirectory: is a directory",
+     ""},
+    {"empty base", kBase, "odd.txt", [] { return std::string(); }, 1,
+     "odd.txt: no link lines (they start at line 9)", ""},
+    {"empty flows floor every flow", kFlowFile, "odd.txt", [] { return std::string(); }, 0, "",
+     "<TOTAL OD FLOW> 0.02\n"},
+    {"abstract of six lines", kAbstract, "odd.txt", [] { return lines("m", 6); }, 1,
+     "odd.txt: no link lines", ""},
+    {"flows of six lines", kFlowFile, "odd.txt", [] { return lines("m", 6); }, 0, "",
+     "<TOTAL OD FLOW> 0.02\n"},
+    {"binary garbage base", kBase, "odd.txt", garbage, 1,
+     "odd.txt:1: metadata line longer than 49 characters", ""},
+    {"binary garbage flows", kFlowFile, "odd.txt", garbage, 1, "odd.txt:1: metadata line", ""},
+    {"a NUL ends a link line", kAbstract, "odd.txt",
+     [] { return linkFile(std::string("1 2\0 x\n2 1\n", 11)); }, 0, "", "<TOTAL OD FLOW> 12\n"},
+    {"a NUL before a flow value", kFlowFile, "odd.txt",
+     [] { return flowFile(std::string("1 2 \0 5.0 0\n", 12)); }, 1,
+     "odd.txt:7: flow value expected", ""},
+    {"NULs throughout the base", kBase, "odd.txt", [] { return std::string(3000, '\0'); }, 1,
+     "odd.txt:1: metadata line longer than 49 characters", ""},
+    {"10 MB metadata line", kBase, "odd.txt", [] { return tenMegabytes() + "\n"; }, 1,
+     "odd.txt:1: metadata line longer than 49 characters", ""},
+    {"10 MB link line", kAbstract, "odd.txt", [] { return linkFile("1 " + tenMegabytes() + "\n"); },
+     1, "odd.txt:9: link line longer than 499 characters", ""},
+    {"10 MB flow line without a line end", kFlowFile, "odd.txt",
+     [] { return flowFile(tenMegabytes()); }, 1, "odd.txt:7: flow line longer than 499 characters",
+     ""},
+    {"mixed CRLF base", kBase, "odd.txt", [] { return withCrlfEveryOtherLine(linkFile(kLinks)); },
+     0, "", kTable},
+    {"mixed CRLF abstract", kAbstract, "odd.txt",
+     [] { return withCrlfEveryOtherLine(linkFile(kLinks)); }, 0, "", kTable},
+    {"mixed CRLF flows", kFlowFile, "odd.txt",
+     [] { return withCrlfEveryOtherLine(flowFile(kFlows)); }, 0, "", kTable},
+    {"flows name no abstract link", kFlowFile, "odd.txt",
+     [] { return flowFile("3 4   9.0 0\n1 3   9.0 0\n"); }, 0, "", "<TOTAL OD FLOW> 0.02\n"},
+    {"table in a missing directory", kTrips, "missing/trips.txt", nullptr, 1,
+     "missing/trips.txt: cannot write: " + because(ENOENT), ""},
+    {"table is a directory", kTrips, "adirectory", nullptr, 1,
+     "adirectory: cannot write: " + because(EISDIR), ""},
+    {"table to a full device", kTrips, "/dev/full", nullptr, 1,
+     "/dev/full: cannot write: " + because(ENOSPC), ""},
+};
+
+// Input faults stop the run before the estimation; a trip table fault,
+// found while writing, leaves the estimation and the finishing lines.
+TEST(CommandLine, BadFilesEndWithTheirExitCodeAndMessage) {
+  rlimit limit{};  // a run that loops is stopped by SIGXCPU
+  getrlimit(RLIMIT_CPU, &limit);
+  limit.rlim_cur = std::min<rlim_t>(limit.rlim_cur, 60);
+  setrlimit(RLIMIT_CPU, &limit);
+  for (const BadFileCase& row : kBadFiles) {
+    SCOPED_TRACE(row.name);
+    if (row.value == "/dev/full" && !fs::exists(row.value)) continue;
+    Inputs dir;
+    fs::create_directory(dir.file("adirectory"));
+    if (row.content) dir.write("odd.txt", row.content());
+    std::vector<std::string> args = {"base.txt", "abstract.txt", "flows.txt", "trips.txt"};
+    args[row.argument] = row.value;
+    const RunResult run = runVeldmark(args, dir.path());
+    ASSERT_LT(run.exitCode, 128) << "killed by signal " << run.exitCode - 128;
+    EXPECT_EQ(run.exitCode, row.exitCode);
+    if (row.message.empty()) {
+      EXPECT_EQ(run.err, "");
+    } else {
+      expectOneMessageLine(run, row.message);
+    }
+    const bool toTheEnd = row.exitCode == 0 || row.argument == kTrips;
+    EXPECT_EQ(maskClock(run.out).ends_with(kEstimation + kFinish), toTheEnd) << run.out;
+    if (!row.table.empty()) {
+      EXPECT_NE(readFile(dir.file("trips.txt")).find(row.table), std::string::npos);
+    }
   }
 }
 
