@@ -44,20 +44,5 @@ TEST(BuildNodeList, HoldsAtMostMaxNodes) {
   EXPECT_EQ(nodes.size(), 1000u);
 }
 
-TEST(MapLinksToZones, GivesZonePositionsAndFlags) {
-  AbstractNetwork network;
-  network.endpoints = {{5, 7}, {7, 5}, {5, 7}, {3, 7}};
-  network.zoneList = {5, 7, 3};
-  mapLinksToZones(network);
-  ASSERT_EQ(network.linkZones.size(), 4u);
-  const int expected[][2] = {{0, 1}, {1, 0}, {0, 1}, {2, 1}};
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(network.linkZones[i].from, expected[i][0]) << i;
-    EXPECT_EQ(network.linkZones[i].to, expected[i][1]) << i;
-  }
-  EXPECT_EQ(buildZoneFlags({7, 9, 5, 0}, network.zoneList),
-            (std::vector<std::uint8_t>{1, 0, 1, 0}));
-}
-
 }  // namespace
 }  // namespace veldmark
