@@ -4,7 +4,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -22,70 +21,52 @@ ScratchDir::~ScratchDir() {
 }
 
 std::string ScratchDir::write(const std::string& name, const std::string& content) const {
-  const std::string full = file(name);
-  std::ofstream(full, std::ios::binary) << content;
-  return full;
+  std::ofstream(file(name), std::ios::binary) << content;
+  return file(name);
 }
 
 std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
-  text << in.rdbuf();
+  text << std::ifstream(path, std::ios::binary).rdbuf();
   return text.str();
 }
 
 RunResult runVeldmark(const std::vector<std::string>& args, const std::string& workDir) {
-  RunResult result;
   const std::string outPath = workDir + "/.stdout", errPath = workDir + "/.stderr";
   const pid_t child = fork();
   if (child == 0) {
-    const int in = open("/dev/null", O_RDONLY);
-    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(in, 0);
-    dup2(out, 1);
-    dup2(err, 2);
-    if (chdir(workDir.c_str()) != 0) _exit(127);
+    dup2(open("/dev/null", O_RDONLY), 0);
+    dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+    dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+    std::vector<std::string> copies = {VELDMARK_BINARY};
+    copies.insert(copies.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    std::string binary = VELDMARK_BINARY;
-    argv.push_back(binary.data());
-    std::vector<std::string> copies(args);
-    for (auto& arg : copies) argv.push_back(arg.data());
+    for (std::string& arg : copies) argv.push_back(arg.data());
     argv.push_back(nullptr);
-    execv(binary.c_str(), argv.data());
+    if (chdir(workDir.c_str()) == 0) execv(argv[0], argv.data());
     _exit(127);
   }
   int status = 0;
   waitpid(child, &status, 0);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  result.out = readFile(outPath);
-  result.err = readFile(errPath);
-  std::remove(outPath.c_str());
-  std::remove(errPath.c_str());
+  RunResult result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+                   readFile(outPath), readFile(errPath)};
+  std::filesystem::remove(outPath);
+  std::filesystem::remove(errPath);
   return result;
 }
 
-// Replaces the digits that follow `prefix` at the start of a line by '#'.
-std::string maskDigitsAfter(const std::string& text, const std::string& prefix) {
-  std::string masked;
-  std::size_t line = 0;
-  while (line < text.size()) {
-    std::size_t end = text.find('\n', line);
-    end = end == std::string::npos ? text.size() : end + 1;
-    std::string piece = text.substr(line, end - line);
-    if (piece.compare(0, prefix.size(), prefix) == 0) {
-      std::size_t digits = prefix.size();
-      while (digits < piece.size() && piece[digits] >= '0' && piece[digits] <= '9') ++digits;
-      if (digits > prefix.size()) piece.replace(prefix.size(), digits - prefix.size(), "#");
+std::string maskClock(std::string console) {
+  for (const std::string prefix : {"   Clock\t\t", "   CPU time elapsed: "}) {
+    for (std::size_t at = console.find(prefix); at != std::string::npos;
+         at = console.find(prefix, at + 1)) {
+      const std::size_t digits = at + prefix.size();
+      const std::size_t end = console.find_first_not_of("0123456789", digits);
+      if ((at == 0 || console[at - 1] == '\n') && end > digits) {
+        console.replace(digits, end - digits, "#");
+      }
     }
-    masked += piece;
-    line = end;
   }
-  return masked;
-}
-
-std::string maskClock(const std::string& console) {
-  return maskDigitsAfter(maskDigitsAfter(console, "   Clock\t\t"), "   CPU time elapsed: ");
+  return console;
 }
 
 std::string linkFile(const std::string& body) {
