@@ -4,21 +4,18 @@
 #include <cstdint>
 #include <cstdio>
 #include <queue>
-#include <string>
 #include <vector>
 
 namespace veldmark::testing {
 namespace {
 
-// A small deterministic generator (the standard engines' distributions are
-// not the same on every library).
+// A small deterministic generator (the standard distributions are not the
+// same on every library).
 struct Random {
   std::uint64_t state;
   std::uint64_t next() {
     state = state * 6364136223846793005ull + 1442695040888963407ull;
-    std::uint64_t x = state;
-    x ^= x >> 33;
-    x *= 0xff51afd7ed558ccdull;
+    const std::uint64_t x = (state ^ (state >> 33)) * 0xff51afd7ed558ccdull;
     return x ^ (x >> 33);
   }
   int below(int bound) { return static_cast<int>(next() % static_cast<std::uint64_t>(bound)); }
@@ -26,60 +23,44 @@ struct Random {
 };
 
 struct Link {
-  int from;  // zone positions 0..N-1
+  int from;  // zone positions 0..N-1 (N.. for extra base nodes)
   int to;
 };
 
 // Grid links both ways: every row chained, column 0 chained (so all zones
 // connect), further vertical pairs until about linksPerZone * N links.
-std::vector<Link> gridLinks(const GeneratorOptions& options, Random& random) {
-  const int n = options.zones;
+std::vector<Link> gridLinks(int n, double linksPerZone, Random& random) {
   int columns = 1;
   while (columns * columns < n) ++columns;
   std::vector<Link> links;
-  auto both = [&](int a, int b) {
-    links.push_back({a, b});
-    links.push_back({b, a});
-  };
-  for (int z = 0; z < n; ++z) {
-    if (z % columns != 0) both(z - 1, z);
-    if (z % columns == 0 && z >= columns) both(z - columns, z);
-  }
   std::vector<int> candidates;
-  for (int z = columns; z < n; ++z) {
-    if (z % columns != 0) candidates.push_back(z);
+  for (int z = 0; z < n; ++z) {
+    const int other = z % columns != 0 ? z - 1 : z >= columns ? z - columns : -1;
+    if (other >= 0) links.insert(links.end(), {{other, z}, {z, other}});
+    if (z >= columns && z % columns != 0) candidates.push_back(z);
   }
-  const int target = static_cast<int>(options.linksPerZone * n);
-  while (!candidates.empty() && static_cast<int>(links.size()) + 2 <= target) {
-    const int pick = random.below(static_cast<int>(candidates.size()));
-    both(candidates[pick] - columns, candidates[pick]);
-    candidates.erase(candidates.begin() + pick);
+  while (!candidates.empty() && static_cast<int>(links.size()) + 2 <= linksPerZone * n) {
+    const auto pick = candidates.begin() + random.below(static_cast<int>(candidates.size()));
+    links.insert(links.end(), {{*pick - columns, *pick}, {*pick, *pick - columns}});
+    candidates.erase(pick);
   }
   return links;
 }
 
-// Flows of a random O-D table on fewest-link paths (first found by a
+// Flows of a random O-D table on fewest-link paths (the first found by a
 // breadth-first search in link order).
 std::vector<double> assignedFlows(int n, const std::vector<Link>& links, Random& random) {
   std::vector<double> flow(links.size(), 0.0);
-  std::vector<std::vector<int>> outgoing(n);
-  for (std::size_t e = 0; e < links.size(); ++e)
-    outgoing[links[e].from].push_back(static_cast<int>(e));
-  const int pairs = 4 * n;
-  for (int p = 0; p < pairs; ++p) {
-    const int origin = random.below(n);
-    const int destination = random.below(n);
+  for (int p = 0; p < 4 * n; ++p) {
+    const int origin = random.below(n), destination = random.below(n);
     const double demand = 10.0 + random.below(1900) / 10.0;
-    std::vector<int> via(n, -2);
+    std::vector<int> via(n, -2);  // the link into each zone, -1 at the origin
     std::queue<int> queue;
     via[origin] = -1;
-    queue.push(origin);
-    while (!queue.empty()) {
-      const int z = queue.front();
-      queue.pop();
-      for (int e : outgoing[z]) {
-        if (via[links[e].to] != -2) continue;
-        via[links[e].to] = e;
+    for (queue.push(origin); !queue.empty(); queue.pop()) {
+      for (std::size_t e = 0; e < links.size(); ++e) {
+        if (links[e].from != queue.front() || via[links[e].to] != -2) continue;
+        via[links[e].to] = static_cast<int>(e);
         queue.push(links[e].to);
       }
     }
@@ -96,37 +77,29 @@ std::string number(double value) {
   return text;
 }
 
-struct Writer {
-  const char* end;
-  std::string text;
-  void line(const std::string& content) { text += content + end; }
-};
-
 std::string linkText(const char* title, const std::vector<Link>& links, const std::vector<int>& ids,
-                     const char* end) {
-  Writer w{end, {}};
-  w.line(title);
-  for (int m = 2; m <= 7; ++m) w.line("metadata line " + std::to_string(m));
-  w.line("from to capacity length free_flow_time b power speed toll link_type");
+                     const std::string& end) {
+  std::string text = title + end;
+  for (int m = 2; m <= 7; ++m) text += "metadata line " + std::to_string(m) + end;
+  text += "from to capacity length free_flow_time b power speed toll link_type" + end;
   for (const Link& link : links) {
-    w.line(std::to_string(ids[link.from]) + " " + std::to_string(ids[link.to]) +
-           " 1000 1.5 2.25 0.15 4 50 0 1");
+    text += std::to_string(ids[link.from]) + " " + std::to_string(ids[link.to]) +
+            " 1000 1.5 2.25 0.15 4 50 0 1" + end;
   }
-  return w.text;
+  return text;
 }
 
 // One flow line per distinct ordered pair, listing the values of all its
-// parallel links in link order.
+// parallel links in link order; a missing pair leaves out the whole line.
 std::string flowText(const GeneratorOptions& options, const std::vector<Link>& links,
-                     const std::vector<double>& flow, const std::vector<int>& ids, Random& random) {
-  Writer w{options.crlf ? "\r\n" : "\n", {}};
-  w.line("generated observed flows");
-  for (int m = 2; m <= 5; ++m) w.line("metadata line " + std::to_string(m));
-  w.line("from to   volume cost");
+                     const std::vector<double>& flow, const std::vector<int>& ids,
+                     const std::string& end, Random& random) {
+  std::string text = "generated observed flows" + end;
+  for (int m = 2; m <= 5; ++m) text += "metadata line " + std::to_string(m) + end;
+  text += "from to   volume cost" + end;
   std::vector<char> written(links.size(), 0);
   for (std::size_t e = 0; e < links.size(); ++e) {
     if (written[e]) continue;
-    // A missing pair leaves out the line of all its parallel links.
     const bool missing = random.unit() < options.missingFlowShare;
     std::string line = std::to_string(ids[links[e].from]) + " " + std::to_string(ids[links[e].to]);
     for (std::size_t f = e; f < links.size(); ++f) {
@@ -136,9 +109,9 @@ std::string flowText(const GeneratorOptions& options, const std::vector<Link>& l
       const double value = random.unit() < options.zeroFlowShare ? 0.0 : flow[f];
       line += "   " + number(value) + " " + number(random.below(100) / 7.0);
     }
-    if (!missing) w.line(line);
+    if (!missing) text += line + end;
   }
-  return w.text;
+  return text;
 }
 
 }  // namespace
@@ -146,12 +119,10 @@ std::string flowText(const GeneratorOptions& options, const std::vector<Link>& l
 GeneratedNetwork generateNetwork(const GeneratorOptions& options) {
   Random random{options.seed * 0x9e3779b97f4a7c15ull + 12345};
   const int n = std::max(2, options.zones);
-  GeneratorOptions sized = options;
-  sized.zones = n;
-  std::vector<Link> links = gridLinks(sized, random);
+  std::vector<Link> links = gridLinks(n, options.linksPerZone, random);
   for (int p = 0; p < options.parallelLinks; ++p) {
-    links.insert(links.begin() + random.below(static_cast<int>(links.size()) + 1),
-                 links[random.below(static_cast<int>(links.size()))]);
+    const Link copy = links[random.below(static_cast<int>(links.size()))];
+    links.insert(links.begin() + random.below(static_cast<int>(links.size()) + 1), copy);
   }
   for (int s = 0; s < options.selfLinks; ++s) {
     const int z = random.below(n);
@@ -164,24 +135,20 @@ GeneratedNetwork generateNetwork(const GeneratorOptions& options) {
   // Node numbers: a shuffled range, so the zone order differs from numbering.
   std::vector<int> ids(n + options.extraBaseNodes);
   for (std::size_t i = 0; i < ids.size(); ++i) ids[i] = static_cast<int>(i) + 1;
-  for (std::size_t i = ids.size(); i > 1; --i)
+  for (std::size_t i = ids.size(); i > 1; --i) {
     std::swap(ids[i - 1], ids[random.below(static_cast<int>(i))]);
-
-  const char* end = options.crlf ? "\r\n" : "\n";
+  }
+  const std::string end = options.crlf ? "\r\n" : "\n";
   GeneratedNetwork network;
   network.abstract = linkText("generated abstract network", links, ids, end);
-  network.flows = flowText(options, links, flow, ids, random);
+  network.flows = flowText(options, links, flow, ids, end, random);
   std::vector<Link> baseLinks;
-  for (const Link& link : links) {
-    if (link.from >= options.zonesOutsideBase && link.to >= options.zonesOutsideBase) {
-      baseLinks.push_back(link);
-    }
-  }
+  const int outside = options.zonesOutsideBase;
+  std::copy_if(links.begin(), links.end(), std::back_inserter(baseLinks),
+               [&](const Link& link) { return link.from >= outside && link.to >= outside; });
   for (int x = 0; x < options.extraBaseNodes; ++x) {
-    const int z =
-        options.zonesOutsideBase + random.below(std::max(1, n - options.zonesOutsideBase));
-    baseLinks.push_back({z, n + x});
-    baseLinks.push_back({n + x, z});
+    const int z = outside + random.below(std::max(1, n - outside));
+    baseLinks.insert(baseLinks.end(), {{z, n + x}, {n + x, z}});
   }
   network.base = linkText("generated base network", baseLinks, ids, end);
   return network;

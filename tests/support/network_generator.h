@@ -1,7 +1,6 @@
 // Generated test networks: a grid of zones with two-way links, observed flows
 // from a random O-D table assigned along fewest-link paths, and the awkward
-// features real files have (parallel links, self-links, zero and missing
-// flows, zones outside the base network, CRLF line ends).
+// features real files have.
 #pragma once
 
 #include <string>
@@ -22,13 +21,12 @@ struct GeneratorOptions {
 };
 
 struct GeneratedNetwork {
-  std::string base;      // the base network file's text
-  std::string abstract;  // the abstract network file's text
-  std::string flows;     // the link flow file's text
+  std::string base;  // the files' texts
+  std::string abstract;
+  std::string flows;
 };
 
-/// Generates the three files for `options`; the same options give the same
-/// text on every machine.
+/// The same options give the same text on every machine.
 GeneratedNetwork generateNetwork(const GeneratorOptions& options);
 
 }  // namespace veldmark::testing
