@@ -57,8 +57,7 @@ struct Inputs : ScratchDir {
 
 // The number --version reports ("veldmark X.Y.Z").
 std::string version() {
-  ScratchDir dir;
-  const std::string line = runVeldmark({"--version"}, dir.path()).out;
+  static const std::string line = runVeldmark({"--version"}, ScratchDir().path()).out;
   return line.substr(line.find(' ') + 1, line.size() - line.find(' ') - 2);
 }
 
@@ -142,12 +141,6 @@ TEST(CommandLine, HelpAndVersionPrintOnlyTheirTextAndSucceed) {
 
 // --- Bad files -------------------------------------------------------------
 
-std::string lines(const std::string& text, int count) {
-  std::string all;
-  for (int i = 0; i < count; ++i) all += text + "\n";
-  return all;
-}
-
 std::string withCrlfEveryOtherLine(const std::string& text) {
   std::string mixed;
   int line = 0;
@@ -197,29 +190,20 @@ const BadFileCase kBadFiles[] = {
      "odd.txt: no link lines (they start at line 9)", ""},
     {"empty flows floor every flow", kFlowFile, "odd.txt", [] { return std::string(); }, 0, "",
      "<TOTAL OD FLOW> 0.02\n"},
-    {"abstract of six lines", kAbstract, "odd.txt", [] { return lines("m", 6); }, 1,
-     "odd.txt: no link lines", ""},
-    {"flows of six lines", kFlowFile, "odd.txt", [] { return lines("m", 6); }, 0, "",
-     "<TOTAL OD FLOW> 0.02\n"},
+    {"abstract of six lines", kAbstract, "odd.txt",
+     [] { return std::string("m\nm\nm\nm\nm\nm\n"); }, 1, "odd.txt: no link lines", ""},
     {"binary garbage base", kBase, "odd.txt", garbage, 1,
      "odd.txt:1: metadata line longer than 49 characters", ""},
-    {"binary garbage flows", kFlowFile, "odd.txt", garbage, 1, "odd.txt:1: metadata line", ""},
     {"a NUL ends a link line", kAbstract, "odd.txt",
      [] { return linkFile(std::string("1 2\0 x\n2 1\n", 11)); }, 0, "", "<TOTAL OD FLOW> 12\n"},
     {"a NUL before a flow value", kFlowFile, "odd.txt",
      [] { return flowFile(std::string("1 2 \0 5.0 0\n", 12)); }, 1,
      "odd.txt:7: flow value expected", ""},
-    {"NULs throughout the base", kBase, "odd.txt", [] { return std::string(3000, '\0'); }, 1,
-     "odd.txt:1: metadata line longer than 49 characters", ""},
-    {"10 MB metadata line", kBase, "odd.txt", [] { return tenMegabytes() + "\n"; }, 1,
-     "odd.txt:1: metadata line longer than 49 characters", ""},
     {"10 MB link line", kAbstract, "odd.txt", [] { return linkFile("1 " + tenMegabytes() + "\n"); },
      1, "odd.txt:9: link line longer than 499 characters", ""},
     {"10 MB flow line without a line end", kFlowFile, "odd.txt",
      [] { return flowFile(tenMegabytes()); }, 1, "odd.txt:7: flow line longer than 499 characters",
      ""},
-    {"mixed CRLF base", kBase, "odd.txt", [] { return withCrlfEveryOtherLine(linkFile(kLinks)); },
-     0, "", kTable},
     {"mixed CRLF abstract", kAbstract, "odd.txt",
      [] { return withCrlfEveryOtherLine(linkFile(kLinks)); }, 0, "", kTable},
     {"mixed CRLF flows", kFlowFile, "odd.txt",
