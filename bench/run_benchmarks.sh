@@ -21,7 +21,8 @@
 #                       compared per pass and on the console it printed
 #   FAST_LIMIT=900      seconds a fast run may take (0: no limit)
 #   LONG_LIMIT=120      seconds of the bounded chicagosketch fast run
-#   SERIES="25 50 100 200 400"   zone counts of the generated series (L ~ 3N)
+#   SERIES="25 50 100 200 400"   zone counts of the generated series (L ~ 3N;
+#                       empty: none)
 #   SEED=1              seed of the generated networks
 #   KERNEL_REPETITIONS=3, KERNEL_MIN_TIME=0.5 (seconds per repetition),
 #   KERNEL_FILTER=.     (a --benchmark_filter regular expression)
@@ -30,7 +31,7 @@
 #   FAST_BIN, REF_BIN, GENERATE, KERNELS   the programs, if elsewhere
 #   DATA=/work/shared/data   the real networks (skipped when absent)
 #   NETWORKS="siouxfalls siouxfalls-sub anaheim barcelona chicagosketch winnipeg"
-#                       the real networks to run, in this order
+#                       the real networks to run, in this order (empty: none)
 #   OUT                 working directory (default $FAST_BUILD/bench-runs)
 set -u -o pipefail
 
@@ -42,7 +43,7 @@ REF_BIN=${REF_BIN:-$REF_BUILD/veldmark}
 GENERATE=${GENERATE:-$FAST_BUILD/bench/veldmark_generate}
 KERNELS=${KERNELS:-$FAST_BUILD/bench/veldmark_kernels_bench}
 DATA=${DATA:-/work/shared/data}
-NETWORKS=${NETWORKS:-siouxfalls siouxfalls-sub anaheim barcelona chicagosketch winnipeg}
+NETWORKS=${NETWORKS-siouxfalls siouxfalls-sub anaheim barcelona chicagosketch winnipeg}
 OUT=${OUT:-$FAST_BUILD/bench-runs}
 BENCH_PARTS=${BENCH_PARTS:-kernels runs}
 BENCH_QUICK=${BENCH_QUICK:-0}
@@ -51,7 +52,7 @@ BENCH_CAPACITY=${BENCH_CAPACITY:-0}
 REF_LIMIT=${REF_LIMIT:-120}
 FAST_LIMIT=${FAST_LIMIT:-900}
 LONG_LIMIT=${LONG_LIMIT:-120}
-SERIES=${SERIES:-25 50 100 200 400}
+SERIES=${SERIES-25 50 100 200 400}
 SEED=${SEED:-1}
 KERNEL_REPETITIONS=${KERNEL_REPETITIONS:-3}
 KERNEL_MIN_TIME=${KERNEL_MIN_TIME:-0.5}
