@@ -25,13 +25,14 @@
 #include <numeric>
 #include <vector>
 
+#include "numeric/fast/lu_determinant.h"
+#include "numeric/fast/matrix_inverse.h"
+#include "numeric/fast/negative_cycle.h"
+#include "numeric/fast/shortest_paths.h"
 #include "numeric/lu_determinant.h"
 #include "numeric/matrix_inverse.h"
 #include "numeric/negative_cycle.h"
 #include "numeric/shortest_paths.h"
-#include "numeric/shortest_paths_fast.h"
-#include "numeric/sparse_determinant.h"
-#include "numeric/sparse_inverse.h"
 #include "veldmark/constants.h"
 #include "veldmark/types.h"
 
@@ -210,7 +211,7 @@ void BM_InverseFast(benchmark::State& state) {
   // first pass.
   std::vector<double> scratch(static_cast<std::size_t>(n) * n, 0.0);
   for (auto _ : state) {
-    veldmark::invertMatrixSparse(a, n, out, scratch);
+    veldmark::fast::invertMatrix(a, n, out, scratch);
     benchmark::DoNotOptimize(out[0]);
     benchmark::ClobberMemory();
   }
@@ -229,7 +230,7 @@ void BM_DeterminantFast(benchmark::State& state) {
   const DenseMatrix& a = basis(n);
   std::vector<double> scratch(static_cast<std::size_t>(n) * n, 0.0);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(veldmark::luDeterminantSparse(a, n, scratch));
+    benchmark::DoNotOptimize(veldmark::fast::luDeterminant(a, n, scratch));
   }
 }
 
@@ -289,7 +290,7 @@ BENCHMARK_TEMPLATE(BM_FloydWarshall, veldmark::allPairsShortestPaths)
     ->Arg(400)
     ->Arg(1000)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(BM_FloydWarshall, veldmark::allPairsShortestPathsFast)
+BENCHMARK_TEMPLATE(BM_FloydWarshall, veldmark::fast::allPairsShortestPaths)
     ->Name("BM_FloydWarshallFast")
     ->Arg(100)
     ->Arg(400)
@@ -301,7 +302,7 @@ BENCHMARK_TEMPLATE(BM_BellmanFord, veldmark::detectNegativeCycle)
     ->Arg(400)
     ->Arg(1000)
     ->Unit(benchmark::kMicrosecond);
-BENCHMARK_TEMPLATE(BM_BellmanFord, veldmark::detectNegativeCycleFast)
+BENCHMARK_TEMPLATE(BM_BellmanFord, veldmark::fast::detectNegativeCycle)
     ->Name("BM_BellmanFordFast")
     ->Arg(100)
     ->Arg(400)

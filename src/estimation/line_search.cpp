@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
+
+#include "estimation/cost_rule.h"
 
 namespace veldmark {
 namespace {
@@ -27,22 +30,41 @@ double derivativeAtMidpoint(EstimationWorkspace& workspace) {
   return derivative;
 }
 
+// LinkFlows = the midpoint of the link flows' bracket, as for the tables.
+void linkFlowsAtMidpoint(EstimationWorkspace& workspace) {
+  for (int k = 0; k < workspace.linkCount; ++k) {
+    workspace.LinkFlows[k] =
+        (workspace.SearchLowerLinkFlows[k] + workspace.SearchUpperLinkFlows[k]) * 0.5;
+  }
+}
+
 }  // namespace
 
-void bisectSegment(EstimationWorkspace& workspace) {
+LineSearchResult bisectSegment(EstimationWorkspace& workspace) {
   const int n = workspace.zoneCount;
   copyMatrix(workspace.PreviousTripTable, workspace.SearchLower, n);
   copyMatrix(workspace.TripTable, workspace.SearchUpper, n);
+  LineSearchResult result;
+  double lower = 0.0;
+  double upper = 1.0;
   for (int step = 0; step < kLineSearchSteps; ++step) {
     const double derivative = derivativeAtMidpoint(workspace);
+    linkFlowsAtMidpoint(workspace);
+    result.steps = step + 1;
+    result.step = (lower + upper) * 0.5;
     if (derivative < 0) {
       copyMatrix(workspace.SearchMidpoint, workspace.SearchLower, n);
+      workspace.SearchLowerLinkFlows = workspace.LinkFlows;
+      lower = result.step;
     } else if (derivative > 0) {
       copyMatrix(workspace.SearchMidpoint, workspace.SearchUpper, n);
+      workspace.SearchUpperLinkFlows = workspace.LinkFlows;
+      upper = result.step;
     } else {
       break;
     }
   }
+  return result;
 }
 
 void takeSearchPoint(EstimationWorkspace& workspace) {
@@ -51,24 +73,9 @@ void takeSearchPoint(EstimationWorkspace& workspace) {
     for (int j = 0; j < n; ++j) {
       const double flow = workspace.SearchMidpoint[i][j];
       workspace.TripTable[i][j] = flow;
-      workspace.CostTable[i][j] = flow > 0 ? std::log(flow) : (i == j ? 0.0 : kLogOfZero);
+      workspace.CostTable[i][j] = costOfFlow(flow, i == j);
     }
   }
-}
-
-double averageFlowDifference(const EstimationWorkspace& workspace) {
-  const int n = workspace.zoneCount;
-  double sum = 0;
-  for (int i = 0; i < n; ++i) {
-    for (int j = 0; j < n; ++j) {
-      const double flow = workspace.TripTable[i][j];
-      if (flow > 0) {
-        sum = sum + std::fabs(flow - workspace.PreviousTripTable[i][j]) / flow;
-      }
-    }
-  }
-  const double pairs = static_cast<double>(n) * static_cast<double>(n);
-  return sum / (pairs - n);
 }
 
 }  // namespace veldmark

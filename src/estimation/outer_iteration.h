@@ -3,6 +3,7 @@
 
 #include <ostream>
 
+#include "estimation/estimation_record.h"
 #include "estimation/workspace.h"
 #include "veldmark/network.h"
 
@@ -12,8 +13,18 @@ namespace veldmark {
 /// each with its console header, the pivot loop's dots, the 20-step
 /// bisection and the average O-D flow difference line; stops once the
 /// average is strictly below kConvergenceTolerance, then prints "\n".
-/// On return TripTable holds the estimate and CostTable its logarithms.
-void runOuterIterations(EstimationWorkspace& workspace, const AbstractNetwork& network,
-                        std::ostream& console);
+/// On return TripTable holds the estimate, CostTable its logarithms and
+/// LinkFlows the flow it puts on each abstract link. Returns the record of
+/// every iteration. REQUIRES: buildStartingTables has run.
+EstimationRecord runOuterIterations(EstimationWorkspace& workspace, const AbstractNetwork& network,
+                                    std::ostream& console);
+
+/// The sum over pairs with TripTable > 0 of |Trip - Previous| / Trip,
+/// divided by N * N - N (computed in double).
+double averageFlowDifference(const EstimationWorkspace& workspace);
+
+/// The sum over pairs with TripTable > 0 of x (ln x - 1), with ln x read
+/// from the CostTable. REQUIRES: CostTable follows the TripTable.
+double tableObjective(const EstimationWorkspace& workspace);
 
 }  // namespace veldmark

@@ -18,14 +18,10 @@ int firstLinkBetween(const AbstractNetwork& network, ZoneIndex from, ZoneIndex t
 void traceColumn(const EstimationWorkspace& workspace, const AbstractNetwork& network,
                  ZoneIndex origin, ZoneIndex destination, double* column) {
   for (int k = 0; k < workspace.linkCount; ++k) column[k] = 0.0;
-  ZoneIndex w = destination;
-  for (int step = 0; step < workspace.zoneCount; ++step) {
-    const ZoneIndex prior = w;
-    w = workspace.PathPredecessorMatrix[origin][prior];
-    const int link = firstLinkBetween(network, w, prior);
-    if (link >= 0) column[link] = 1.0;
-    if (w == origin) break;
-  }
+  walkPath(
+      workspace, origin, destination,
+      [&](ZoneIndex from, ZoneIndex to) { return firstLinkBetween(network, from, to); },
+      [&](int link) { column[link] = 1.0; });
 }
 
 bool duplicatesBasicColumn(const EstimationWorkspace& workspace, const double* column) {

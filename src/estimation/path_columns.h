@@ -7,6 +7,25 @@
 
 namespace veldmark {
 
+/// Walks the path from zone `origin` to zone `destination` back through
+/// PathPredecessorMatrix: from w = destination, repeatedly prior = w,
+/// w = PathPredecessorMatrix[origin][prior], and visit(link) for
+/// link = firstLink(w, prior) unless it is -1, until w is the origin. The
+/// body runs at least once and at most N times (a pair that no path joins
+/// is cut off there).
+template <typename FirstLink, typename Visit>
+void walkPath(const EstimationWorkspace& workspace, ZoneIndex origin, ZoneIndex destination,
+              FirstLink firstLink, Visit visit) {
+  ZoneIndex w = destination;
+  for (int step = 0; step < workspace.zoneCount; ++step) {
+    const ZoneIndex prior = w;
+    w = workspace.PathPredecessorMatrix[origin][prior];
+    const int link = firstLink(w, prior);
+    if (link >= 0) visit(link);
+    if (w == origin) break;
+  }
+}
+
 /// Writes into `column` (L entries) the incidence vector of the path from
 /// zone `origin` to zone `destination` read back through
 /// PathPredecessorMatrix: all 0.0, then 1.0 for the first link in link order

@@ -1,49 +1,70 @@
 #include "estimation/pivot_loop.h"
 
-#include "estimation/kernels.h"
+#include <optional>
+
+#include "estimation/kernel_choice.h"
 #include "estimation/link_prices.h"
 #include "estimation/pivot_step.h"
 
 namespace veldmark {
 namespace {
 
-// One pass; returns false when the loop is to stop.
-bool runPass(EstimationWorkspace& workspace, const AbstractNetwork& network,
-             std::ostream& console) {
+// The inverse, its check, the prices and the shortest paths of a pass.
+void priceThePass(EstimationWorkspace& workspace, const AbstractNetwork& network,
+                  std::ostream& console, PivotLoopResult& result) {
+  chosen::invertBasis(workspace);
+  if (!chosen::checkInverse(workspace)) {
+    ++result.failedChecks;
+    chosen::printInverseCheck(workspace, console);
+  }
+  chosen::computeLinkPrices(workspace);
+  if (chosen::hasNegativeCycle(workspace, network)) {
+    ++result.negativeCycleFloors;
+    floorNegativePrices(workspace);
+  }
+  prepareShortestPaths(workspace, network);
+  chosen::allPairsShortestPaths(workspace);
+}
+
+// One pass; returns the reason to stop, or nothing to go on.
+std::optional<PivotStop> runPass(EstimationWorkspace& workspace, const AbstractNetwork& network,
+                                 std::ostream& console, PivotLoopResult& result) {
   const int l = workspace.linkCount;
   workspace.PivotCounter += 1;
+  result.passes = workspace.PivotCounter;
+  if (workspace.settings.onPass) workspace.settings.onPass(workspace.Iteration, result.passes);
   console << "." << std::flush;
-
-  // --- Inverse and its integer check -----------------------------------------
-  kernels::invertBasis(workspace);
-  if (!kernels::checkInverse(workspace)) kernels::printInverseCheck(workspace, console);
-
-  // --- Prices and shortest paths ----------------------------------------------
-  kernels::computeLinkPrices(workspace);
-  if (kernels::hasNegativeCycle(workspace, network)) floorNegativePrices(workspace);
-  prepareShortestPaths(workspace, network);
-  kernels::allPairsShortestPaths(workspace);
+  priceThePass(workspace, network, console, result);
 
   // --- Pricing and the stop test ----------------------------------------------
-  const PricingResult pricing = kernels::priceColumns(workspace, network);
-  if (!(pricing.BestReducedCost < 0) || workspace.PivotCounter >= kMaxPivotPasses) return false;
+  const PricingResult pricing = chosen::priceColumns(workspace, network);
+  if (!(pricing.BestReducedCost < 0)) return PivotStop::kNoImprovingColumn;
+  if (workspace.PivotCounter >= kMaxPivotPasses) return PivotStop::kPassCap;
 
   // --- The pivot --------------------------------------------------------------
-  kernels::traceEnteringColumn(workspace, network, pricing.EnteringPair);
-  const double theta = kernels::ratioTest(workspace, network);
-  kernels::updateBasicValues(workspace, network, theta);
+  chosen::traceEnteringColumn(workspace, network, pricing.EnteringPair);
+  const double theta = chosen::ratioTest(workspace, network);
+  if (theta == kUnreachable) ++result.unboundedRatioTests;
+  chosen::updateBasicValues(workspace, network, theta);
   const int leaving = leavingPosition(workspace);
-  if (leaving < 0) return false;
+  if (leaving < 0) return PivotStop::kNoLeavingPosition;
   changeBasis(workspace, leaving, pricing.EnteringPair, theta);
+  ++result.pivots;
   for (int k = 0; k < l; ++k) workspace.BasisMatrix[k][leaving] = workspace.EnteringColumn[k];
-  return kernels::basisDeterminant(workspace) != 0.0;
+  if (chosen::basisDeterminant(workspace) == 0.0) return PivotStop::kSingularBasis;
+  return std::nullopt;
 }
 
 }  // namespace
 
-void runPivotLoop(EstimationWorkspace& workspace, const AbstractNetwork& network,
-                  std::ostream& console) {
-  while (runPass(workspace, network, console)) {
+PivotLoopResult runPivotLoop(EstimationWorkspace& workspace, const AbstractNetwork& network,
+                             std::ostream& console) {
+  PivotLoopResult result;
+  for (;;) {
+    if (const std::optional<PivotStop> stop = runPass(workspace, network, console, result)) {
+      result.stop = *stop;
+      return result;
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <ostream>
 
+#include "estimation/estimation_record.h"
 #include "estimation/workspace.h"
 #include "veldmark/network.h"
 
@@ -12,9 +13,11 @@ namespace veldmark {
 /// BasisMatrix, PivotCounter = 0) until no column prices below zero, the
 /// pass cap kMaxPivotPasses is reached, no leaving position exists, or the
 /// basis matrix turns singular. Prints one "." per pass started and the
-/// inverse check matrix when that check fails. Leaves in the TripTable the
-/// flows of the final basis (unchanged when no pivot happened).
-void runPivotLoop(EstimationWorkspace& workspace, const AbstractNetwork& network,
-                  std::ostream& console);
+/// inverse check matrix when that check fails; calls settings.onPass as each
+/// pass starts. Leaves in the TripTable the flows of the final basis
+/// (unchanged when no pivot happened). Returns why it stopped and the
+/// counts of its passes, pivots and unusual paths.
+PivotLoopResult runPivotLoop(EstimationWorkspace& workspace, const AbstractNetwork& network,
+                             std::ostream& console);
 
 }  // namespace veldmark

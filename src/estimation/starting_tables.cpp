@@ -4,11 +4,6 @@
 
 namespace veldmark {
 
-double costOfFlow(double flow, bool diagonal) {
-  if (flow > 0) return std::log(flow);
-  return diagonal ? 0.0 : kLogOfZero;
-}
-
 void buildStartingTables(EstimationWorkspace& workspace, AbstractNetwork& network,
                          std::ostream& console) {
   console << "   Estimate the travel table in the abstract network\n";
@@ -21,12 +16,18 @@ void buildStartingTables(EstimationWorkspace& workspace, AbstractNetwork& networ
   }
   // Each link sets the entries of its own pair, so one pass in file order
   // leaves the last of several parallel links in place.
-  for (int k = 0; k < network.linkCount(); ++k) {
+  const int l = network.linkCount();
+  for (int k = 0; k < l; ++k) {
     AbstractLinkRecord& record = network.records[k];
     if (record.observedFlow == 0.0) record.observedFlow = kFlowFloor;
     const LinkZoneEnds ends = network.linkZones[k];
-    workspace.TripTable[ends.from][ends.to] = record.observedFlow;
-    workspace.CostTable[ends.from][ends.to] = std::log(record.observedFlow);
+    double& flow = workspace.TripTable[ends.from][ends.to];
+    flow = record.observedFlow;
+    workspace.LinkFlows[k] = record.observedFlow;
+  }
+  for (int k = 0; k < l; ++k) {
+    const LinkZoneEnds ends = network.linkZones[k];
+    workspace.CostTable[ends.from][ends.to] = std::log(workspace.TripTable[ends.from][ends.to]);
   }
   console << "\n";
 }

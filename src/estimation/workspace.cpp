@@ -28,11 +28,12 @@ bool allocateVectors(EstimationWorkspace& workspace, int n, int l) {
     const std::size_t links = static_cast<std::size_t>(l);
     workspace.Basis.assign(links, OdPair{});
     for (auto* vector : {&workspace.BasicValues, &workspace.BasicCosts, &workspace.LinkPrice,
-                         &workspace.DualValues, &workspace.EnteringColumn}) {
+                         &workspace.DualValues, &workspace.EnteringColumn, &workspace.LinkFlows,
+                         &workspace.SearchLowerLinkFlows, &workspace.SearchUpperLinkFlows}) {
       vector->assign(links, 0.0);
     }
     workspace.Labels.assign(static_cast<std::size_t>(n), 0.0);
-    if (!workspace.Scratch.reference) workspace.Scratch.dense.assign(links * links, 0.0);
+    if (!workspace.settings.referenceKernels) workspace.Scratch.dense.assign(links * links, 0.0);
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -47,15 +48,14 @@ std::size_t workspaceBytes(int zoneCount, int linkCount) {
   // Seven N x N tables of doubles, the predecessors, three L x L matrices,
   // the faster kernels' L x L working copy and the vectors.
   return 7 * n * n * sizeof(double) + n * n * sizeof(ZoneIndex) + 4 * l * l * sizeof(double) +
-         l * (sizeof(OdPair) + 5 * sizeof(double)) + n * sizeof(double);
+         l * (sizeof(OdPair) + 8 * sizeof(double)) + n * sizeof(double);
 }
 
-Status allocateWorkspace(int zoneCount, int linkCount, EstimationWorkspace& workspace) {
+Status allocateWorkspace(int zoneCount, int linkCount, EstimationWorkspace& workspace,
+                         const EstimationSettings& settings) {
   workspace.zoneCount = zoneCount;
   workspace.linkCount = linkCount;
-#ifdef VELDMARK_REFERENCE_KERNELS
-  workspace.Scratch.reference = true;
-#endif
+  workspace.settings = settings;
   if (!allocateMatrices(workspace, zoneCount, linkCount) ||
       !allocateVectors(workspace, zoneCount, linkCount)) {
     return Status{"cannot allocate the estimation workspace for " + std::to_string(zoneCount) +

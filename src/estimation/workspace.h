@@ -5,14 +5,16 @@
 #include <cstddef>
 #include <vector>
 
-#include "estimation/pivot_scratch.h"
+#include "estimation/fast/pivot_scratch.h"
+#include "estimation/settings.h"
 #include "veldmark/types.h"
 
 namespace veldmark {
 
 struct EstimationWorkspace {
-  int zoneCount = 0;  // N
-  int linkCount = 0;  // L
+  int zoneCount = 0;            // N
+  int linkCount = 0;            // L
+  EstimationSettings settings;  // fixed when the workspace is allocated
 
   DenseMatrix TripTable;                  // N x N: current O-D flows, rows origins
   DenseMatrix PreviousTripTable;          // N x N: the TripTable at the start of the iteration
@@ -33,16 +35,25 @@ struct EstimationWorkspace {
   std::vector<double> Labels;             // N: labels of the negative-cycle test
   ZoneIndexMatrix PathPredecessorMatrix;  // N x N: zone before the destination on a path
   int PivotCounter = 0;                   // pivot passes started in this outer iteration
-  PivotScratch Scratch;  // indexes of the faster pivot paths (unused by the reference ones)
+  int Iteration = 0;                      // the outer iteration in progress, from 1
+  // The flow each abstract link carries under the estimate (L each): the
+  // current table's, and the two ends of the line search, moved exactly as
+  // the tables are.
+  std::vector<double> LinkFlows;
+  std::vector<double> SearchLowerLinkFlows;
+  std::vector<double> SearchUpperLinkFlows;
+  fast::PivotScratch Scratch;  // indexes of the faster pivot paths (unused by the reference ones)
 };
 
-/// Allocates every member for `zoneCount` zones and `linkCount` links (and,
-/// unless the reference kernels are chosen, the faster kernels' L x L
+/// Allocates every member for `zoneCount` zones and `linkCount` links and
+/// keeps `settings` for the run (and, unless they choose the reference
+/// kernels, allocates the faster kernels' L x L
 /// working storage, so that no pass can run out of memory midway) and sets
 /// PathPredecessorMatrix[j][k] = j; all other matrix entries are left unset
 /// until the estimation writes them. Fails with a message naming the sizes
 /// when the storage cannot be had. Prints nothing.
-Status allocateWorkspace(int zoneCount, int linkCount, EstimationWorkspace& workspace);
+Status allocateWorkspace(int zoneCount, int linkCount, EstimationWorkspace& workspace,
+                         const EstimationSettings& settings = EstimationSettings());
 
 /// Bytes the workspace's matrices need for these sizes (for messages).
 std::size_t workspaceBytes(int zoneCount, int linkCount);

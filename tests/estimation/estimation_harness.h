@@ -46,7 +46,7 @@ inline std::unique_ptr<Estimation> startEstimation(const std::vector<FlowLink>& 
   mapLinksToZones(e->network);
   for (std::size_t k = 0; k < links.size(); ++k) e->network.records[k].observedFlow = links[k].flow;
   EXPECT_TRUE(allocateWorkspace(e->network.zoneCount(), e->network.linkCount(), e->workspace).ok());
-  e->workspace.Scratch.reference = reference;
+  e->workspace.settings.referenceKernels = reference;
   buildStartingTables(e->workspace, e->network, e->console);
   return e;
 }

@@ -69,7 +69,7 @@ void estimateInProcess(const testing::ScratchDir& dir, bool reference, InProcess
   EstimationWorkspace w;
   const int n = run.abstract.zoneCount();
   ASSERT_TRUE(allocateWorkspace(n, run.abstract.linkCount(), w).ok());
-  w.Scratch.reference = reference;
+  w.settings.referenceKernels = reference;
   std::ostringstream console;
   buildStartingTables(w, run.abstract, console);
   runOuterIterations(w, run.abstract, console);

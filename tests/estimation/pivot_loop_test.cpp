@@ -10,7 +10,7 @@
 #include <cmath>
 
 #include "estimation/estimation_harness.h"
-#include "estimation/kernels.h"
+#include "estimation/kernel_choice.h"
 #include "estimation/link_prices.h"
 #include "numeric/lu_determinant.h"
 
@@ -46,22 +46,22 @@ TEST(PivotLoop, FirstPassStepByStepAndTheFirstOfTwoEqualPairsEnters) {
     auto e = testing::startEstimation(kThreeZones, reference);
     setLinkBasis(*e);
     EstimationWorkspace& w = e->workspace;
-    kernels::invertBasis(w);
-    EXPECT_TRUE(kernels::checkInverse(w));
-    kernels::computeLinkPrices(w);
+    chosen::invertBasis(w);
+    EXPECT_TRUE(chosen::checkInverse(w));
+    chosen::computeLinkPrices(w);
     const double own[] = {std::log(30.0), std::log(20.0), std::log(50.0), std::log(40.0)};
     for (int d = 0; d < 4; ++d) {
       for (int k = 0; k < 4; ++k) EXPECT_EQ(bits(w.BasisInverse[d][k]), bits(d == k ? 1.0 : 0.0));
       EXPECT_EQ(bits(w.DualValues[d]), bits(own[d])) << "link " << d;
       EXPECT_EQ(bits(w.LinkPrice[d]), bits(-own[d])) << "link " << d;
     }
-    ASSERT_TRUE(kernels::hasNegativeCycle(w, e->network));
+    ASSERT_TRUE(chosen::hasNegativeCycle(w, e->network));
     floorNegativePrices(w);
     prepareShortestPaths(w, e->network);
-    kernels::allPairsShortestPaths(w);
+    chosen::allPairsShortestPaths(w);
     EXPECT_EQ(bits(w.PathCostMatrix[0][2]), bits(kFlowFloor + kFlowFloor));
     EXPECT_EQ(bits(w.PathCostMatrix[2][0]), bits(kFlowFloor + kFlowFloor));
-    const PricingResult pricing = kernels::priceColumns(w, e->network);
+    const PricingResult pricing = chosen::priceColumns(w, e->network);
     EXPECT_EQ(bits(pricing.BestReducedCost), bits(kLogOfZero + (kFlowFloor + kFlowFloor)));
     EXPECT_EQ(pricing.EnteringPair.origin, 0);
     EXPECT_EQ(pricing.EnteringPair.destination, 2);

@@ -26,7 +26,7 @@ namespace {
 // Runs the estimation on a copy of `network`; returns the console text.
 std::string estimate(AbstractNetwork network, bool reference, EstimationWorkspace& workspace) {
   FUZZ_CHECK(allocateWorkspace(network.zoneCount(), network.linkCount(), workspace).ok());
-  workspace.Scratch.reference = reference;
+  workspace.settings.referenceKernels = reference;
   std::ostringstream console;
   buildStartingTables(workspace, network, console);
   runOuterIterations(workspace, network, console);

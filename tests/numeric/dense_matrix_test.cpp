@@ -4,11 +4,11 @@
 
 #include <limits>
 
+#include "numeric/fast/lu_determinant.h"
+#include "numeric/fast/matrix_inverse.h"
 #include "numeric/lu_determinant.h"
 #include "numeric/matrix_inverse.h"
 #include "numeric/numeric_cases.h"
-#include "numeric/sparse_determinant.h"
-#include "numeric/sparse_inverse.h"
 
 namespace veldmark {
 namespace {
@@ -49,7 +49,7 @@ TEST(InvertMatrix, SmallMatricesExactlyOnBothKernels) {
       const DenseMatrix a = matrixOf(c.input, 1, kNaN);
       const DenseMatrix before = testing::copyOf(a);
       DenseMatrix out = matrixOf({}, n + 1, 7.0);
-      fast ? invertMatrixSparse(a, n, out, scratch) : invertMatrix(a, n, out);
+      fast ? fast::invertMatrix(a, n, out, scratch) : invertMatrix(a, n, out);
       EXPECT_TRUE(testing::sameStorage(a, before));
       for (int r = 0; r <= n; ++r) {
         for (int col = 0; col <= n; ++col) {
@@ -87,7 +87,7 @@ TEST(LuDeterminant, SmallMatricesExactlyOnBothKernels) {
     const DenseMatrix a = matrixOf(c.input, 1, kNaN);
     const DenseMatrix before = testing::copyOf(a);
     EXPECT_TRUE(sameBits(luDeterminant(a, n), c.expected)) << luDeterminant(a, n);
-    EXPECT_TRUE(sameBits(luDeterminantSparse(a, n, scratch), c.expected));
+    EXPECT_TRUE(sameBits(fast::luDeterminant(a, n, scratch), c.expected));
     EXPECT_TRUE(testing::sameStorage(a, before));
   }
 }

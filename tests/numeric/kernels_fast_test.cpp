@@ -8,14 +8,15 @@
 #include <limits>
 #include <random>
 
+#include "numeric/fast/lu_determinant.h"
+#include "numeric/fast/matrix_inverse.h"
+#include "numeric/fast/negative_cycle.h"
+#include "numeric/fast/shortest_paths.h"
 #include "numeric/lu_determinant.h"
 #include "numeric/matrix_inverse.h"
 #include "numeric/negative_cycle.h"
 #include "numeric/numeric_cases.h"
 #include "numeric/shortest_paths.h"
-#include "numeric/shortest_paths_fast.h"
-#include "numeric/sparse_determinant.h"
-#include "numeric/sparse_inverse.h"
 
 namespace veldmark {
 namespace {
@@ -102,7 +103,7 @@ Reference compareMatrixKernels(const Rows& rows, std::vector<double>& scratch) {
   const DenseMatrix a = matrixOf(rows), before = testing::copyOf(a);
   DenseMatrix reference = matrixOf({}, n), fast = matrixOf({}, n, 12345.0);
   invertMatrix(a, n, reference);
-  invertMatrixSparse(a, n, fast, scratch);
+  fast::invertMatrix(a, n, fast, scratch);
   bool integral = true;
   for (int i = 0; i < n * n; ++i) {
     EXPECT_TRUE(sameBits(fast.entries[i], reference.entries[i]))
@@ -112,7 +113,7 @@ Reference compareMatrixKernels(const Rows& rows, std::vector<double>& scratch) {
   }
   EXPECT_TRUE(allZero(scratch)) << "after the inverse";
   const double determinant = luDeterminant(a, n);
-  EXPECT_TRUE(sameBits(luDeterminantSparse(a, n, scratch), determinant)) << determinant;
+  EXPECT_TRUE(sameBits(fast::luDeterminant(a, n, scratch), determinant)) << determinant;
   EXPECT_TRUE(allZero(scratch)) << "after the determinant";
   EXPECT_TRUE(testing::sameStorage(a, before)) << "input changed";
   return {determinant, integral, std::move(reference)};
@@ -220,7 +221,7 @@ TEST(FastShortestPaths, FloydWarshallSameBitsAsReference) {
     fast.d = testing::copyOf(reference.d);
     fast.p = testing::copyOf(reference.p);
     allPairsShortestPaths(n, reference.p, reference.d);
-    allPairsShortestPathsFast(n, fast.p, fast.d);
+    fast::allPairsShortestPaths(n, fast.p, fast.d);
     SCOPED_TRACE(::testing::Message() << "seed " << seed << " zones " << n);
     for (int i = 0; i < n * n; ++i) {
       EXPECT_TRUE(sameBits(fast.d.entries[i], reference.d.entries[i])) << "D entry " << i;
@@ -254,7 +255,8 @@ TEST(FastShortestPaths, BellmanFordSameResultAndLabelsAsReference) {
     const bool expected =
         detectNegativeCycle(count, ends.data(), costs.data(), n, reference.data());
     SCOPED_TRACE(::testing::Message() << "seed " << seed << " zones " << n << " links " << count);
-    EXPECT_EQ(detectNegativeCycleFast(count, ends.data(), costs.data(), n, fast.data()), expected);
+    EXPECT_EQ(fast::detectNegativeCycle(count, ends.data(), costs.data(), n, fast.data()),
+              expected);
     for (int z = 0; z < n; ++z) EXPECT_TRUE(sameBits(fast[z], reference[z])) << "label " << z;
     (expected ? negative : positive) += 1;
   }

@@ -6,9 +6,10 @@
 
 #include <limits>
 
+#include "numeric/fast/negative_cycle.h"
+#include "numeric/fast/shortest_paths.h"
 #include "numeric/negative_cycle.h"
 #include "numeric/numeric_cases.h"
-#include "numeric/shortest_paths_fast.h"
 
 namespace veldmark {
 namespace {
@@ -42,7 +43,7 @@ TEST(DetectNegativeCycle, HandTracedCasesOnBothKernels) {
       {"NaN cost", 2, {{0, 1, std::numeric_limits<double>::quiet_NaN()}}, false, {0, kU}},
   };
   for (const auto& c : cases) {
-    for (const auto detect : {detectNegativeCycle, detectNegativeCycleFast}) {
+    for (const auto detect : {detectNegativeCycle, fast::detectNegativeCycle}) {
       SCOPED_TRACE(::testing::Message()
                    << c.name << (detect == detectNegativeCycle ? "" : ", fast"));
       std::vector<LinkZoneEnds> ends;
@@ -86,7 +87,7 @@ TEST(AllPairsShortestPaths, HandTracedCasesOnBothKernels) {
       {"no zones", 0, {{0, 1, -3}, {1, 0, -3}}, {0, -3, -3, 0}, {0, 0, 1, 1}},
   };
   for (const auto& c : cases) {
-    for (const auto run : {allPairsShortestPaths, allPairsShortestPathsFast}) {
+    for (const auto run : {allPairsShortestPaths, fast::allPairsShortestPaths}) {
       SCOPED_TRACE(::testing::Message()
                    << c.name << (run == allPairsShortestPaths ? "" : ", fast"));
       PathTables t(static_cast<int>(std::sqrt(c.d.size())), c.links);

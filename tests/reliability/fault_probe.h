@@ -12,7 +12,7 @@
 #include <ostream>
 #include <vector>
 
-#include "estimation/kernels.h"
+#include "estimation/kernel_choice.h"
 #include "estimation/line_search.h"
 #include "estimation/link_prices.h"
 #include "estimation/path_columns.h"
@@ -77,20 +77,20 @@ inline bool pass(EstimationWorkspace& workspace, const AbstractNetwork& network,
   const int n = workspace.zoneCount;
   workspace.PivotCounter += 1;
   console << "." << std::flush;
-  kernels::invertBasis(workspace);
-  if (!kernels::checkInverse(workspace)) {
+  chosen::invertBasis(workspace);
+  if (!chosen::checkInverse(workspace)) {
     ++seen.inverseCheckFailures;
-    kernels::printInverseCheck(workspace, console);
+    chosen::printInverseCheck(workspace, console);
   }
-  kernels::computeLinkPrices(workspace);
-  if (kernels::hasNegativeCycle(workspace, network)) {
+  chosen::computeLinkPrices(workspace);
+  if (chosen::hasNegativeCycle(workspace, network)) {
     ++seen.negativeCycles;
     floorNegativePrices(workspace);
   }
   prepareShortestPaths(workspace, network);
-  kernels::allPairsShortestPaths(workspace);
+  chosen::allPairsShortestPaths(workspace);
   countUnjoinedCandidates(workspace, network, reach, seen);
-  const PricingResult pricing = kernels::priceColumns(workspace, network);
+  const PricingResult pricing = chosen::priceColumns(workspace, network);
   if (workspace.PivotCounter >= kMaxPivotPasses && pricing.BestReducedCost < 0) ++seen.passCaps;
   if (!(pricing.BestReducedCost < 0) || workspace.PivotCounter >= kMaxPivotPasses) return false;
   const OdPair entering = pricing.EnteringPair;
@@ -98,10 +98,10 @@ inline bool pass(EstimationWorkspace& workspace, const AbstractNetwork& network,
       !reach[entering.origin * n + entering.destination]) {
     ++seen.unreachablePairsEntered;
   }
-  kernels::traceEnteringColumn(workspace, network, entering);
-  const double theta = kernels::ratioTest(workspace, network);
+  chosen::traceEnteringColumn(workspace, network, entering);
+  const double theta = chosen::ratioTest(workspace, network);
   if (theta == kUnreachable) ++seen.unboundedRatioTests;
-  kernels::updateBasicValues(workspace, network, theta);
+  chosen::updateBasicValues(workspace, network, theta);
   const int leaving = leavingPosition(workspace);
   if (leaving < 0) {
     ++seen.missingLeavingPositions;
@@ -109,7 +109,7 @@ inline bool pass(EstimationWorkspace& workspace, const AbstractNetwork& network,
   }
   changeBasis(workspace, leaving, entering, theta);
   for (int k = 0; k < l; ++k) workspace.BasisMatrix[k][leaving] = workspace.EnteringColumn[k];
-  if (kernels::basisDeterminant(workspace) == 0.0) {
+  if (chosen::basisDeterminant(workspace) == 0.0) {
     ++seen.singularBases;
     return false;
   }

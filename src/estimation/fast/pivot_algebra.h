@@ -11,26 +11,26 @@
 #include "estimation/workspace.h"
 #include "veldmark/network.h"
 
-namespace veldmark {
+namespace veldmark::fast {
 
 /// As formInverseCheck: true when the integer accumulators form the
 /// identity. InverseCheckMatrix is not written (only a failing check is ever
-/// seen, through printInverseCheckSparse), which keeps its L x L pages
+/// seen, through fast::printInverseCheck), which keeps its L x L pages
 /// untouched on a large network.
-bool inverseCheckPassesSparse(EstimationWorkspace& workspace);
+bool inverseCheckPasses(EstimationWorkspace& workspace);
 
 /// Prints the check matrix as printInverseCheck does, one row computed at a
 /// time. REQUIRES: the check was computed on these matrices.
-void printInverseCheckSparse(EstimationWorkspace& workspace, std::ostream& console);
+void printInverseCheck(EstimationWorkspace& workspace, std::ostream& console);
 
 /// As computeLinkPrices.
-void computeLinkPricesSparse(EstimationWorkspace& workspace);
+void computeLinkPrices(EstimationWorkspace& workspace);
 
 /// As ratioTest.
-double ratioTestSparse(const EstimationWorkspace& workspace, const AbstractNetwork& network);
+double ratioTest(const EstimationWorkspace& workspace, const AbstractNetwork& network);
 
 /// As updateBasicValues.
-void updateBasicValuesSparse(EstimationWorkspace& workspace, const AbstractNetwork& network,
-                             double theta);
+void updateBasicValues(EstimationWorkspace& workspace, const AbstractNetwork& network,
+                       double theta);
 
-}  // namespace veldmark
+}  // namespace veldmark::fast

@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <cstring>
 
-namespace veldmark {
+namespace veldmark::fast {
 
 /// Calls visit(column, value) for every entry of row[0..n) whose bits are
 /// not those of +0.0 (so -0.0, NaN and every nonzero are visited), in
 /// increasing column order. Blocks of eight +0.0 entries are skipped whole.
 template <typename Visit>
-void forEachNonPositiveZero(const double* row, int n, Visit visit) {
+void forEachEntryNotPlusZero(const double* row, int n, Visit visit) {
   int c = 0;
   for (; c + 8 <= n; c += 8) {
     std::uint64_t bits[8];
@@ -30,4 +30,4 @@ void forEachNonPositiveZero(const double* row, int n, Visit visit) {
   }
 }
 
-}  // namespace veldmark
+}  // namespace veldmark::fast

@@ -5,7 +5,7 @@
 
 #include "veldmark/types.h"
 
-namespace veldmark {
+namespace veldmark::fast {
 
 /// The same result as invertMatrix, bit for bit, in time that follows the
 /// nonzeros of the matrix rather than n^3. Falls back to invertMatrix when
@@ -15,7 +15,6 @@ namespace veldmark {
 /// REQUIRES all its entries zero; it is grown to n * n if smaller and left
 /// all zero again. `a` is never modified; every entry of out[0..n)[0..n) is
 /// overwritten.
-void invertMatrixSparse(const DenseMatrix& a, int n, DenseMatrix& out,
-                        std::vector<double>& scratch);
+void invertMatrix(const DenseMatrix& a, int n, DenseMatrix& out, std::vector<double>& scratch);
 
-}  // namespace veldmark
+}  // namespace veldmark::fast

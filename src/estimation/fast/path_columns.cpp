@@ -1,25 +1,27 @@
-#include "estimation/fast_pricing.h"
+#include "estimation/fast/path_columns.h"
 
 #include <algorithm>
 
-#include "estimation/sparse_patterns.h"
+#include "estimation/fast/sparse_patterns.h"
 
-namespace veldmark {
+namespace veldmark::fast {
 namespace {
+
+// The first link from zone a to zone b, from the table built once per run.
+struct FirstLinkTable {
+  const EstimationWorkspace& workspace;
+  int operator()(ZoneIndex a, ZoneIndex b) const {
+    const std::size_t n = static_cast<std::size_t>(workspace.zoneCount);
+    return workspace.Scratch.firstLink[static_cast<std::size_t>(a) * n + b];
+  }
+};
 
 // The sorted, distinct links of the traced path from origin to destination.
 void tracePathLinks(const EstimationWorkspace& workspace, ZoneIndex origin, ZoneIndex destination,
                     std::vector<int>& links) {
-  const int n = workspace.zoneCount;
   links.clear();
-  ZoneIndex w = destination;
-  for (int step = 0; step < n; ++step) {
-    const ZoneIndex prior = w;
-    w = workspace.PathPredecessorMatrix[origin][prior];
-    const int link = workspace.Scratch.firstLink[static_cast<std::size_t>(w) * n + prior];
-    if (link >= 0) links.push_back(link);
-    if (w == origin) break;
-  }
+  walkPath(workspace, origin, destination, FirstLinkTable{workspace},
+           [&](int link) { links.push_back(link); });
   std::sort(links.begin(), links.end());
   links.erase(std::unique(links.begin(), links.end()), links.end());
 }
@@ -55,23 +57,15 @@ void indexFirstLinks(EstimationWorkspace& workspace, const AbstractNetwork& netw
   }
 }
 
-void traceColumnFast(const EstimationWorkspace& workspace, const AbstractNetwork& network,
-                     ZoneIndex origin, ZoneIndex destination, double* column) {
-  (void)network;
-  const int n = workspace.zoneCount;
+void traceColumn(const EstimationWorkspace& workspace, ZoneIndex origin, ZoneIndex destination,
+                 double* column) {
   for (int k = 0; k < workspace.linkCount; ++k) column[k] = 0.0;
-  ZoneIndex w = destination;
-  for (int step = 0; step < n; ++step) {
-    const ZoneIndex prior = w;
-    w = workspace.PathPredecessorMatrix[origin][prior];
-    const int link = workspace.Scratch.firstLink[static_cast<std::size_t>(w) * n + prior];
-    if (link >= 0) column[link] = 1.0;
-    if (w == origin) break;
-  }
+  walkPath(workspace, origin, destination, FirstLinkTable{workspace},
+           [&](int link) { column[link] = 1.0; });
 }
 
-PricingResult priceColumnsFast(EstimationWorkspace& workspace, const AbstractNetwork& network) {
-  if (!workspace.Scratch.zeroOneBasis) return priceColumns(workspace, network);
+PricingResult priceColumns(EstimationWorkspace& workspace, const AbstractNetwork& network) {
+  if (!workspace.Scratch.zeroOneBasis) return veldmark::priceColumns(workspace, network);
   indexBasicColumns(workspace);
   PricingResult result;
   std::vector<int>& links = workspace.Scratch.pathLinks;
@@ -91,4 +85,4 @@ PricingResult priceColumnsFast(EstimationWorkspace& workspace, const AbstractNet
   return result;
 }
 
-}  // namespace veldmark
+}  // namespace veldmark::fast

@@ -1,10 +1,10 @@
-#include "estimation/sparse_patterns.h"
+#include "estimation/fast/sparse_patterns.h"
 
 #include <cmath>
 
-#include "numeric/nonzero_scan.h"
+#include "numeric/fast/nonzero_scan.h"
 
-namespace veldmark {
+namespace veldmark::fast {
 namespace {
 
 // Pattern of the rows of an L x L matrix; `accept` says whether every entry
@@ -16,7 +16,7 @@ void rowPattern(const DenseMatrix& matrix, int l, RowPattern& pattern, bool& acc
   pattern.columns.clear();
   accept = true;
   for (int r = 0; r < l; ++r) {
-    forEachNonPositiveZero(matrix[r], l, [&](int c, double x) {
+    forEachEntryNotPlusZero(matrix[r], l, [&](int c, double x) {
       if (x != 0.0) pattern.columns.push_back(c);
       accept = accept && entryOk(x);
     });
@@ -70,4 +70,4 @@ void indexBasicColumns(EstimationWorkspace& workspace) {
   }
 }
 
-}  // namespace veldmark
+}  // namespace veldmark::fast

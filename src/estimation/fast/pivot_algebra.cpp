@@ -1,4 +1,4 @@
-#include "estimation/sparse_pivot_algebra.h"
+#include "estimation/fast/pivot_algebra.h"
 
 #include <cmath>
 #include <cstring>
@@ -8,7 +8,7 @@
 #include "estimation/link_prices.h"
 #include "estimation/pivot_step.h"
 
-namespace veldmark {
+namespace veldmark::fast {
 namespace {
 
 bool allFinite(const std::vector<double>& values) {
@@ -50,7 +50,7 @@ bool checkNeedsDenseLoop(const EstimationWorkspace& workspace) {
   return !workspace.Scratch.plainInverse || !workspace.Scratch.zeroOneBasis;
 }
 
-bool inverseCheckPassesSparse(EstimationWorkspace& workspace) {
+bool inverseCheckPasses(EstimationWorkspace& workspace) {
   const int l = workspace.linkCount;
   if (checkNeedsDenseLoop(workspace)) {
     return formInverseCheck(workspace.BasisMatrix, workspace.BasisInverse, l,
@@ -66,10 +66,10 @@ bool inverseCheckPassesSparse(EstimationWorkspace& workspace) {
   return true;
 }
 
-void printInverseCheckSparse(EstimationWorkspace& workspace, std::ostream& console) {
+void printInverseCheck(EstimationWorkspace& workspace, std::ostream& console) {
   const int l = workspace.linkCount;
   if (checkNeedsDenseLoop(workspace)) {
-    printInverseCheck(workspace.InverseCheckMatrix, l, console);
+    veldmark::printInverseCheck(workspace.InverseCheckMatrix, l, console);
     return;
   }
   std::vector<int> acc(static_cast<std::size_t>(l));
@@ -81,9 +81,9 @@ void printInverseCheckSparse(EstimationWorkspace& workspace, std::ostream& conso
   console << "\n";
 }
 
-void computeLinkPricesSparse(EstimationWorkspace& workspace) {
+void computeLinkPrices(EstimationWorkspace& workspace) {
   if (!workspace.Scratch.plainInverse || !allFinite(workspace.BasicCosts)) {
-    computeLinkPrices(workspace);
+    veldmark::computeLinkPrices(workspace);
     return;
   }
   const int l = workspace.linkCount;
@@ -101,9 +101,9 @@ void computeLinkPricesSparse(EstimationWorkspace& workspace) {
   for (int d = 0; d < l; ++d) workspace.LinkPrice[d] = -1.0 * dual[d];
 }
 
-double ratioTestSparse(const EstimationWorkspace& workspace, const AbstractNetwork& network) {
+double ratioTest(const EstimationWorkspace& workspace, const AbstractNetwork& network) {
   if (!workspace.Scratch.plainInverse || !flowsFinite(network)) {
-    return ratioTest(workspace, network);
+    return veldmark::ratioTest(workspace, network);
   }
   const RowPattern& inverseRows = workspace.Scratch.inverseRows;
   const double* entering = workspace.EnteringColumn.data();
@@ -125,15 +125,15 @@ double ratioTestSparse(const EstimationWorkspace& workspace, const AbstractNetwo
   return theta;
 }
 
-void updateBasicValuesSparse(EstimationWorkspace& workspace, const AbstractNetwork& network,
-                             double theta) {
+void updateBasicValues(EstimationWorkspace& workspace, const AbstractNetwork& network,
+                       double theta) {
   const int l = workspace.linkCount;
   std::vector<double> residual(static_cast<std::size_t>(l));
   for (int j = 0; j < l; ++j) {
     residual[j] = network.records[j].observedFlow - workspace.EnteringColumn[j] * theta;
   }
   if (!workspace.Scratch.plainInverse || !allFinite(residual)) {
-    updateBasicValues(workspace, network, theta);
+    veldmark::updateBasicValues(workspace, network, theta);
     return;
   }
   const RowPattern& inverseRows = workspace.Scratch.inverseRows;
@@ -148,4 +148,4 @@ void updateBasicValuesSparse(EstimationWorkspace& workspace, const AbstractNetwo
   }
 }
 
-}  // namespace veldmark
+}  // namespace veldmark::fast

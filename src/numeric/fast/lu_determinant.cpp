@@ -1,4 +1,4 @@
-#include "numeric/sparse_determinant.h"
+#include "numeric/fast/lu_determinant.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,10 +6,10 @@
 #include <cstring>
 #include <vector>
 
+#include "numeric/fast/sparse_scratch.h"
 #include "numeric/lu_determinant.h"
-#include "numeric/sparse_scratch.h"
 
-namespace veldmark {
+namespace veldmark::fast {
 
 // Why this equals the Doolittle order. Entry (i, j) of the working copy
 // receives at step k (k < min(i, j)) the subtraction L[i][k] * U[k][j], where
@@ -72,13 +72,13 @@ bool eliminateColumn(Factorisation& f, int k, std::vector<int>& rows, std::vecto
 
 }  // namespace
 
-double luDeterminantSparse(const DenseMatrix& a, int n, std::vector<double>& scratch) {
+double luDeterminant(const DenseMatrix& a, int n, std::vector<double>& scratch) {
   const std::size_t size = static_cast<std::size_t>(n) * n;
   if (scratch.size() < size) scratch.resize(size, 0.0);
   Factorisation f;
   f.n = n;
   f.a = scratch.data();
-  if (!copyNonzeros(a, n, f.a, f.columnRows)) return luDeterminant(a, n);
+  if (!copyNonzeros(a, n, f.a, f.columnRows)) return veldmark::luDeterminant(a, n);
   f.stamp.assign(n, -1);
   std::vector<int> rows, pivotRow;
   bool finite = true;
@@ -86,7 +86,7 @@ double luDeterminantSparse(const DenseMatrix& a, int n, std::vector<double>& scr
   double determinant = 1.0;
   for (int i = 0; i < n && finite; ++i) determinant = determinant * f.row(i)[i];
   clearListed(f.a, f.n, f.columnRows);
-  return finite ? determinant : luDeterminant(a, n);
+  return finite ? determinant : veldmark::luDeterminant(a, n);
 }
 
-}  // namespace veldmark
+}  // namespace veldmark::fast

@@ -7,19 +7,19 @@
 #include "estimation/workspace.h"
 #include "veldmark/network.h"
 
-namespace veldmark {
+namespace veldmark::fast {
 
 /// Builds Scratch.firstLink (N x N) for this network unless it is built.
 void indexFirstLinks(EstimationWorkspace& workspace, const AbstractNetwork& network);
 
 /// As traceColumn, with the first-link table. REQUIRES: indexFirstLinks.
-void traceColumnFast(const EstimationWorkspace& workspace, const AbstractNetwork& network,
-                     ZoneIndex origin, ZoneIndex destination, double* column);
+void traceColumn(const EstimationWorkspace& workspace, ZoneIndex origin, ZoneIndex destination,
+                 double* column);
 
 /// As priceColumns. Candidates are traced as link lists only: the entering
 /// column is traced again after pricing, so EnteringColumn is not written.
 /// Falls back to priceColumns when the basis holds values other than 0 and 1.
 /// REQUIRES: indexFirstLinks and indexBasisAndInverse on this pass.
-PricingResult priceColumnsFast(EstimationWorkspace& workspace, const AbstractNetwork& network);
+PricingResult priceColumns(EstimationWorkspace& workspace, const AbstractNetwork& network);
 
-}  // namespace veldmark
+}  // namespace veldmark::fast

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace veldmark {
+namespace veldmark::fast {
 
 // The nonzero columns of each row of an L x L matrix (compressed rows).
 struct RowPattern {
@@ -16,7 +16,6 @@ struct RowPattern {
 };
 
 struct PivotScratch {
-  bool reference = false;     // run the straightforward kernels instead of these paths
   RowPattern inverseRows;     // nonzeros of BasisInverse, by row
   RowPattern basisRows;       // nonzeros of BasisMatrix, by row
   RowPattern basisColumns;    // nonzeros of BasisMatrix, by column (rows of its transpose)
@@ -28,4 +27,4 @@ struct PivotScratch {
   std::vector<double> dense;   // L x L working storage of the sparse kernels, kept all zero
 };
 
-}  // namespace veldmark
+}  // namespace veldmark::fast

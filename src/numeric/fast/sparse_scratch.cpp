@@ -1,11 +1,11 @@
-#include "numeric/sparse_scratch.h"
+#include "numeric/fast/sparse_scratch.h"
 
 #include <cmath>
 #include <cstddef>
 
-#include "numeric/nonzero_scan.h"
+#include "numeric/fast/nonzero_scan.h"
 
-namespace veldmark {
+namespace veldmark::fast {
 
 bool copyNonzeros(const DenseMatrix& a, int n, double* scratch,
                   std::vector<std::vector<int>>& columnRows) {
@@ -13,7 +13,7 @@ bool copyNonzeros(const DenseMatrix& a, int n, double* scratch,
   bool plain = true;
   for (int r = 0; r < n && plain; ++r) {
     double* copy = scratch + static_cast<std::size_t>(r) * n;
-    forEachNonPositiveZero(a[r], n, [&](int c, double x) {
+    forEachEntryNotPlusZero(a[r], n, [&](int c, double x) {
       plain = plain && std::isfinite(x) && x != 0.0;
       copy[c] = x;
       columnRows[c].push_back(r);
@@ -32,4 +32,4 @@ void clearListed(double* scratch, int n, const std::vector<std::vector<int>>& co
   }
 }
 
-}  // namespace veldmark
+}  // namespace veldmark::fast

@@ -7,7 +7,7 @@
 
 #include "veldmark/types.h"
 
-namespace veldmark {
+namespace veldmark::fast {
 
 /// Copies the nonzero entries of a[0..n)[0..n) into `scratch` (row-major,
 /// REQUIRES all zero and at least n * n entries) and lists each nonzero's row
@@ -21,4 +21,4 @@ bool copyNonzeros(const DenseMatrix& a, int n, double* scratch,
 /// entries ever written), restoring the all-zero state.
 void clearListed(double* scratch, int n, const std::vector<std::vector<int>>& columnRows);
 
-}  // namespace veldmark
+}  // namespace veldmark::fast

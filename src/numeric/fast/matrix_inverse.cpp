@@ -1,4 +1,4 @@
-#include "numeric/sparse_inverse.h"
+#include "numeric/fast/matrix_inverse.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,11 +6,11 @@
 #include <cstring>
 #include <vector>
 
+#include "numeric/fast/nonzero_scan.h"
+#include "numeric/fast/sparse_scratch.h"
 #include "numeric/matrix_inverse.h"
-#include "numeric/nonzero_scan.h"
-#include "numeric/sparse_scratch.h"
 
-namespace veldmark {
+namespace veldmark::fast {
 
 // Why skipping is exact. The elimination updates x = x - f*y entry by entry.
 // While every value is finite: a product with a zero factor or a zero y is
@@ -80,7 +80,7 @@ bool reduceRow(Elimination& e, DenseMatrix& v, int k, int p, int i, const std::v
 
 void nonzeroColumns(const double* row, int n, std::vector<int>& columns) {
   columns.clear();
-  forEachNonPositiveZero(row, n, [&](int l, double) { columns.push_back(l); });
+  forEachEntryNotPlusZero(row, n, [&](int l, double) { columns.push_back(l); });
 }
 
 // The elimination over all columns; false when a non-finite value appeared.
@@ -176,15 +176,14 @@ void gatherAndScale(Elimination& e, DenseMatrix& v) {
 
 }  // namespace
 
-void invertMatrixSparse(const DenseMatrix& a, int n, DenseMatrix& out,
-                        std::vector<double>& scratch) {
+void invertMatrix(const DenseMatrix& a, int n, DenseMatrix& out, std::vector<double>& scratch) {
   const std::size_t size = static_cast<std::size_t>(n) * n;
   if (scratch.size() < size) scratch.resize(size, 0.0);
   Elimination e;
   e.n = n;
   e.w = scratch.data();
   if (!copyNonzeros(a, n, e.w, e.columnRows)) {
-    invertMatrix(a, n, out);
+    veldmark::invertMatrix(a, n, out);
     return;
   }
   e.stamp.assign(n, -1);
@@ -192,10 +191,10 @@ void invertMatrixSparse(const DenseMatrix& a, int n, DenseMatrix& out,
   setIdentity(out, n);
   if (!eliminate(e, out)) {
     clearListed(e.w, e.n, e.columnRows);
-    invertMatrix(a, n, out);
+    veldmark::invertMatrix(a, n, out);
     return;
   }
   gatherAndScale(e, out);
 }
 
-}  // namespace veldmark
+}  // namespace veldmark::fast

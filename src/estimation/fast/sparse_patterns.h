@@ -3,7 +3,7 @@
 
 #include "estimation/workspace.h"
 
-namespace veldmark {
+namespace veldmark::fast {
 
 /// Fills Scratch.inverseRows from BasisInverse and sets plainInverse (every
 /// entry finite); fills Scratch.basisRows and basisColumns from
@@ -16,4 +16,4 @@ void indexBasicColumns(EstimationWorkspace& workspace);
 /// Order-sensitive hash of a sorted list of link positions.
 std::uint64_t hashLinkSet(const int* links, int count);
 
-}  // namespace veldmark
+}  // namespace veldmark::fast

@@ -5,15 +5,15 @@
 
 #include "veldmark/types.h"
 
-namespace veldmark {
+namespace veldmark::fast {
 
 /// The same result as luDeterminant, bit for bit: the same Doolittle
 /// factorisation without row exchanges, carried out right-looking over the
 /// nonzeros only (every entry still receives its subtractions in increasing
 /// k). Falls back to luDeterminant when the input holds a negative zero or a
 /// non-finite value, or a non-finite value appears. `scratch` as for
-/// invertMatrixSparse: all zero on entry, grown to n * n if smaller, all zero
+/// fast::invertMatrix: all zero on entry, grown to n * n if smaller, all zero
 /// on return. `a` is never modified.
-double luDeterminantSparse(const DenseMatrix& a, int n, std::vector<double>& scratch);
+double luDeterminant(const DenseMatrix& a, int n, std::vector<double>& scratch);
 
-}  // namespace veldmark
+}  // namespace veldmark::fast

@@ -1,8 +1,8 @@
-// The steps of a pivot pass that have a faster path beside the
-// straightforward one. The straightforward paths stay the reference: a run
-// whose workspace has Scratch.reference set uses them throughout (the build
-// option VELDMARK_REFERENCE_KERNELS makes that the program's default). Both
-// give the same bits; the tests hold them side by side.
+// Chooses, for each step of a pivot pass that has a faster twin (in
+// numeric/fast and estimation/fast), between that twin and the
+// straightforward reference kernel, by the run's settings
+// (EstimationSettings::referenceKernels, fixed when the workspace is
+// allocated). Both give the same bits; the tests hold them side by side.
 #pragma once
 
 #include <ostream>
@@ -11,7 +11,7 @@
 #include "estimation/workspace.h"
 #include "veldmark/network.h"
 
-namespace veldmark::kernels {
+namespace veldmark::chosen {
 
 /// BasisInverse from BasisMatrix (and, on the fast path, the nonzero indexes
 /// of both for the rest of the pass).
@@ -49,4 +49,4 @@ void updateBasicValues(EstimationWorkspace& workspace, const AbstractNetwork& ne
 /// The determinant of BasisMatrix.
 double basisDeterminant(EstimationWorkspace& workspace);
 
-}  // namespace veldmark::kernels
+}  // namespace veldmark::chosen

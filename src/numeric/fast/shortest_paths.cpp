@@ -1,12 +1,10 @@
-#include "numeric/shortest_paths_fast.h"
+#include "numeric/fast/shortest_paths.h"
 
 #include <cmath>
 #include <cstring>
 #include <vector>
 
-#include "numeric/negative_cycle.h"
-
-namespace veldmark {
+namespace veldmark::fast {
 namespace {
 
 typedef double Doubles4 __attribute__((vector_size(32)));
@@ -108,7 +106,7 @@ void relaxActive(double dji, const double* di, const ZoneIndex* pi, double* dj, 
 
 }  // namespace
 
-void allPairsShortestPathsFast(int n, ZoneIndexMatrix& p, DenseMatrix& d) {
+void allPairsShortestPaths(int n, ZoneIndexMatrix& p, DenseMatrix& d) {
   // Entries only ever decrease, so the largest entry at the start bounds
   // every entry for the whole run.
   const double largest = largestEntry(n, d);
@@ -135,20 +133,4 @@ void allPairsShortestPathsFast(int n, ZoneIndexMatrix& p, DenseMatrix& d) {
     }
   }
 }
-bool detectNegativeCycleFast(int linkCount, const LinkZoneEnds* links, const double* costs,
-                             int zoneCount, double* labels) {
-  for (int pass = 0; pass < zoneCount; ++pass) {
-    bool changed = false;
-    for (int e = 0; e < linkCount; ++e) {
-      const double sum = labels[links[e].from] + costs[e];
-      if (sum < labels[links[e].to]) {
-        labels[links[e].to] = sum;
-        changed = true;
-      }
-    }
-    if (!changed) return false;
-  }
-  return detectNegativeCycle(linkCount, links, costs, 0, labels);
-}
-
-}  // namespace veldmark
+}  // namespace veldmark::fast

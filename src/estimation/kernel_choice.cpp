@@ -1,98 +1,105 @@
-#include "estimation/kernels.h"
+#include "estimation/kernel_choice.h"
 
-#include "estimation/fast_pricing.h"
+#include "estimation/fast/path_columns.h"
+#include "estimation/fast/pivot_algebra.h"
+#include "estimation/fast/sparse_patterns.h"
 #include "estimation/inverse_check.h"
 #include "estimation/link_prices.h"
 #include "estimation/pivot_step.h"
-#include "estimation/sparse_patterns.h"
-#include "estimation/sparse_pivot_algebra.h"
+#include "numeric/fast/lu_determinant.h"
+#include "numeric/fast/matrix_inverse.h"
+#include "numeric/fast/negative_cycle.h"
+#include "numeric/fast/shortest_paths.h"
 #include "numeric/lu_determinant.h"
 #include "numeric/matrix_inverse.h"
 #include "numeric/negative_cycle.h"
 #include "numeric/shortest_paths.h"
-#include "numeric/shortest_paths_fast.h"
-#include "numeric/sparse_determinant.h"
-#include "numeric/sparse_inverse.h"
 
-namespace veldmark::kernels {
+namespace veldmark::chosen {
 
 void invertBasis(EstimationWorkspace& workspace) {
   const int l = workspace.linkCount;
-  if (workspace.Scratch.reference) {
+  if (workspace.settings.referenceKernels) {
     invertMatrix(workspace.BasisMatrix, l, workspace.BasisInverse);
     return;
   }
-  invertMatrixSparse(workspace.BasisMatrix, l, workspace.BasisInverse, workspace.Scratch.dense);
-  indexBasisAndInverse(workspace);
+  fast::invertMatrix(workspace.BasisMatrix, l, workspace.BasisInverse, workspace.Scratch.dense);
+  fast::indexBasisAndInverse(workspace);
 }
 
 bool checkInverse(EstimationWorkspace& workspace) {
-  if (workspace.Scratch.reference) {
+  if (workspace.settings.referenceKernels) {
     return formInverseCheck(workspace.BasisMatrix, workspace.BasisInverse, workspace.linkCount,
                             workspace.InverseCheckMatrix);
   }
-  return inverseCheckPassesSparse(workspace);
+  return fast::inverseCheckPasses(workspace);
 }
 
 void printInverseCheck(EstimationWorkspace& workspace, std::ostream& console) {
-  if (workspace.Scratch.reference) {
+  if (workspace.settings.referenceKernels) {
     veldmark::printInverseCheck(workspace.InverseCheckMatrix, workspace.linkCount, console);
   } else {
-    printInverseCheckSparse(workspace, console);
+    fast::printInverseCheck(workspace, console);
   }
 }
 
 void computeLinkPrices(EstimationWorkspace& workspace) {
-  if (workspace.Scratch.reference) {
+  if (workspace.settings.referenceKernels) {
     veldmark::computeLinkPrices(workspace);
   } else {
-    computeLinkPricesSparse(workspace);
+    fast::computeLinkPrices(workspace);
   }
 }
 
 bool hasNegativeCycle(EstimationWorkspace& workspace, const AbstractNetwork& network) {
   for (double& label : workspace.Labels) label = kUnreachable;
   if (workspace.zoneCount > 0) workspace.Labels[0] = 0.0;
-  const auto test = workspace.Scratch.reference ? detectNegativeCycle : detectNegativeCycleFast;
+  const auto test =
+      workspace.settings.referenceKernels ? detectNegativeCycle : fast::detectNegativeCycle;
   return test(workspace.linkCount, network.linkZones.data(), workspace.LinkPrice.data(),
               workspace.zoneCount, workspace.Labels.data());
 }
 
 void allPairsShortestPaths(EstimationWorkspace& workspace) {
-  const auto kernel =
-      workspace.Scratch.reference ? veldmark::allPairsShortestPaths : allPairsShortestPathsFast;
+  const auto kernel = workspace.settings.referenceKernels ? veldmark::allPairsShortestPaths
+                                                          : fast::allPairsShortestPaths;
   kernel(workspace.zoneCount, workspace.PathPredecessorMatrix, workspace.PathCostMatrix);
 }
 
 PricingResult priceColumns(EstimationWorkspace& workspace, const AbstractNetwork& network) {
-  if (workspace.Scratch.reference) return veldmark::priceColumns(workspace, network);
-  indexFirstLinks(workspace, network);
-  return priceColumnsFast(workspace, network);
+  if (workspace.settings.referenceKernels) return veldmark::priceColumns(workspace, network);
+  fast::indexFirstLinks(workspace, network);
+  return fast::priceColumns(workspace, network);
 }
 
 void traceEnteringColumn(EstimationWorkspace& workspace, const AbstractNetwork& network,
                          OdPair pair) {
-  const auto trace = workspace.Scratch.reference ? traceColumn : traceColumnFast;
-  trace(workspace, network, pair.origin, pair.destination, workspace.EnteringColumn.data());
+  double* column = workspace.EnteringColumn.data();
+  if (workspace.settings.referenceKernels) {
+    traceColumn(workspace, network, pair.origin, pair.destination, column);
+  } else {
+    fast::traceColumn(workspace, pair.origin, pair.destination, column);
+  }
 }
 
 double ratioTest(const EstimationWorkspace& workspace, const AbstractNetwork& network) {
-  if (workspace.Scratch.reference) return veldmark::ratioTest(workspace, network);
-  return ratioTestSparse(workspace, network);
+  if (workspace.settings.referenceKernels) return veldmark::ratioTest(workspace, network);
+  return fast::ratioTest(workspace, network);
 }
 
 void updateBasicValues(EstimationWorkspace& workspace, const AbstractNetwork& network,
                        double theta) {
-  if (workspace.Scratch.reference) {
+  if (workspace.settings.referenceKernels) {
     veldmark::updateBasicValues(workspace, network, theta);
   } else {
-    updateBasicValuesSparse(workspace, network, theta);
+    fast::updateBasicValues(workspace, network, theta);
   }
 }
 
 double basisDeterminant(EstimationWorkspace& workspace) {
-  if (workspace.Scratch.reference) return luDeterminant(workspace.BasisMatrix, workspace.linkCount);
-  return luDeterminantSparse(workspace.BasisMatrix, workspace.linkCount, workspace.Scratch.dense);
+  if (workspace.settings.referenceKernels)
+    return luDeterminant(workspace.BasisMatrix, workspace.linkCount);
+  return fast::luDeterminant(workspace.BasisMatrix, workspace.linkCount, workspace.Scratch.dense);
 }
 
-}  // namespace veldmark::kernels
+}  // namespace veldmark::chosen
