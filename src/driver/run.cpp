@@ -1,42 +1,23 @@
 #include "driver/run.h"
 
-#include <cstring>
 #include <new>
 #include <string>
 
 #include "driver/clock.h"
+#include "driver/run_state.h"
 #include "driver/usage.h"
 #include "estimation/outer_iteration.h"
 #include "estimation/starting_tables.h"
-#include "estimation/workspace.h"
+#include "input/abstract_network.h"
 #include "input/link_file.h"
 #include "input/link_flow_file.h"
 #include "input/node_list.h"
 #include "output/trip_table_writer.h"
-#include "veldmark/network.h"
 
 namespace veldmark {
 namespace {
 
 constexpr const char* kDefaultTripTableName = "default_od_abs.txt";
-
-// The state of one run: where it writes and what it has read so far.
-struct Run {
-  Run(int count, char** vector, std::ostream& out, std::ostream& err)
-      : argc(count), argv(vector), console(out), errors(err) {}
-  int argc;
-  char** argv;
-  std::ostream& console;
-  std::ostream& errors;
-  int startSeconds = 0;
-  BaseNetwork base;
-  AbstractNetwork abstract;
-  EstimationWorkspace workspace;
-};
-
-bool argumentMissing(const Run& run, int number) {
-  return run.argc <= number;
-}
 
 // Reports a failure on standard error; the console keeps what it has.
 int fail(Run& run, const Status& status) {
@@ -67,48 +48,49 @@ void writeClockLine(std::ostream& console, int seconds, const char* what) {
 }
 
 Status readBaseNetwork(Run& run) {
-  run.base.path = run.argv[1];
+  run.base.path = run.operand(1);
   Status status = readLinkFile(run.base.path, run.base.links);
   if (!status.ok()) return status;
   return buildNodeList(run.base.path, run.base.links, run.base.nodeList);
 }
 
-Status readAbstractNetwork(Run& run) {
-  std::vector<LinkLine> lines;
-  const std::string path = run.argv[2];
-  Status status = readLinkFile(path, lines);
-  if (!status.ok()) return status;
-  storeAbstractLinks(path, lines, run.abstract);
-  status = buildNodeList(path, lines, run.abstract.zoneList);
-  if (!status.ok()) return status;
-  mapLinksToZones(run.abstract);
+Status readAbstract(Run& run) {
+  if (Status status = readAbstractNetwork(run.operand(2), run.abstract); !status.ok()) {
+    return status;
+  }
   run.base.zoneFlags = buildZoneFlags(run.base.nodeList, run.abstract.zoneList);
   return Status{};
 }
 
 // Reading the three files, each checked for presence just before it is read.
 int readInputs(Run& run) {
-  if (argumentMissing(run, 1)) return missingArgument(run);
+  if (run.operand(1) == nullptr) return missingArgument(run);
   if (Status status = readBaseNetwork(run); !status.ok()) return fail(run, status);
-  if (argumentMissing(run, 2)) return missingArgument(run);
-  if (Status status = readAbstractNetwork(run); !status.ok()) return fail(run, status);
-  if (argumentMissing(run, 3)) return missingArgument(run);
-  if (Status status = readLinkFlowFile(run.argv[3], run.abstract); !status.ok()) {
+  if (run.operand(2) == nullptr) return missingArgument(run);
+  if (Status status = readAbstract(run); !status.ok()) return fail(run, status);
+  if (run.operand(3) == nullptr) return missingArgument(run);
+  if (Status status = readLinkFlowFile(run.operand(3), run.abstract); !status.ok()) {
     return fail(run, status);
   }
   return 0;
 }
 
+EstimationSettings estimationSettings(const Run& run) {
+  EstimationSettings settings;
+  settings.threads = run.options.threads > 0 ? run.options.threads : 1;
+  return settings;
+}
+
 int estimate(Run& run) {
-  const Status status =
-      allocateWorkspace(run.abstract.zoneCount(), run.abstract.linkCount(), run.workspace);
+  const Status status = allocateWorkspace(run.abstract.zoneCount(), run.abstract.linkCount(),
+                                          run.workspace, estimationSettings(run));
   if (!status.ok()) return fail(run, status);
   buildStartingTables(run.workspace, run.abstract, run.console);
   // The workspace is allocated up front; what the passes still take (index
   // lists, scratch of the reference kernels) can only fail in a machine that
   // is out of memory, which is reported rather than left to abort the run.
   try {
-    runOuterIterations(run.workspace, run.abstract, run.console);
+    run.record = runOuterIterations(run.workspace, run.abstract, run.console);
   } catch (const std::bad_alloc&) {
     run.console << "\n";
     return fail(run, Status{"out of memory during the estimation"});
@@ -116,19 +98,24 @@ int estimate(Run& run) {
   return 0;
 }
 
-// Settles the output name, writes the table and the finishing lines.
-int finish(Run& run) {
-  std::string outputName;
-  if (argumentMissing(run, 4)) {
-    outputName = kDefaultTripTableName;
-    run.console << "\n";
-    writeClockLine(run.console, clockSeconds(),
-                   "Argument(s) missing...Default output file name used");
-  } else {
-    outputName = run.argv[4];
+// Settles the output name (with its console line when it is the default).
+void settleTripTablePath(Run& run) {
+  if (run.operand(4) != nullptr) {
+    run.tripTablePath = run.operand(4);
+    return;
   }
-  const Status written = writeTripTable(outputName, run.workspace.TripTable, run.abstract.zoneList,
-                                        run.base.nodeList, run.base.zoneFlags);
+  run.tripTablePath = kDefaultTripTableName;
+  run.console << "\n";
+  writeClockLine(run.console, clockSeconds(),
+                 "Argument(s) missing...Default output file name used");
+}
+
+// Writes the table and the finishing lines.
+int finish(Run& run) {
+  settleTripTablePath(run);
+  const Status written =
+      writeTripTable(run.tripTablePath, run.workspace.TripTable, run.abstract.zoneList,
+                     run.base.nodeList, run.base.zoneFlags);
   if (!written.ok()) fail(run, written);
   const int finishSeconds = clockSeconds();
   writeClockLine(run.console, finishSeconds, "Finishing");
@@ -142,7 +129,15 @@ int finish(Run& run) {
 
 int runProgram(int argc, char** argv, std::ostream& console, std::ostream& errors) {
   if (argc == 2 && isUsageRequest(argv[1])) return writeUsage(argv[1], console);
-  Run run(argc, argv, console, errors);
+  Options options;
+  if (Status status = parseOptions(argc, argv, options); !status.ok()) {
+    errors << "veldmark: " << status.message << "\n";
+    return 1;
+  }
+  if (options.help || options.version) {
+    return writeUsage(options.version ? "--version" : "--help", console);
+  }
+  Run run(options, console, errors);
   writeBanner(console);
   run.startSeconds = clockSeconds();
   writeClockLine(console, run.startSeconds, "Starting");

@@ -124,8 +124,8 @@ TEST(CommandLine, HelpAndVersionPrintOnlyTheirTextAndSucceed) {
   const RunResult help = runVeldmark({"--help"}, dir.path());
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_EQ(help.err, "");
-  EXPECT_EQ(help.out.rfind("Usage: veldmark BASE ABSTRACT FLOWS [TRIPS]\n", 0), 0u);
-  EXPECT_LE(std::count(help.out.begin(), help.out.end(), '\n'), 25);
+  EXPECT_EQ(help.out.rfind("Usage: veldmark [OPTION...] BASE ABSTRACT FLOWS [TRIPS]\n", 0), 0u);
+  EXPECT_LE(std::count(help.out.begin(), help.out.end(), '\n'), 40);
   EXPECT_NE(help.out.find("man veldmark"), std::string::npos);
   EXPECT_NE(help.out.find("docs/veldmark.1"), std::string::npos);
   EXPECT_EQ(runVeldmark({"-h"}, dir.path()).out, help.out);
@@ -137,6 +137,41 @@ TEST(CommandLine, HelpAndVersionPrintOnlyTheirTextAndSucceed) {
   EXPECT_EQ(number.find_first_not_of("0123456789."), std::string::npos) << number;
   EXPECT_EQ(std::count(number.begin(), number.end(), '.'), 2) << number;
   EXPECT_TRUE(fs::is_empty(dir.path()));
+  // Among other options, and in either option form, they still answer alone.
+  EXPECT_EQ(runVeldmark({"--no-progress", "--help", "x"}, dir.path()).out, help.out);
+  EXPECT_EQ(runVeldmark({"--threads=2", "--version"}, dir.path()).out, versionRun.out);
+}
+
+// Options come before BASE: a bad one is one line on standard error naming
+// it, with nothing on the console and no file written; "--" ends them, so a
+// BASE whose name starts with "--" can still be given; "-x" is a file name.
+TEST(CommandLine, OptionErrorsNameTheOptionAndDashDashEndsThem) {
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+  } cases[] = {
+      {{"--colour", "base.txt"}, "unknown option '--colour' (see veldmark --help)"},
+      {{"--fit"}, "option '--fit' needs a value (see veldmark --help)"},
+      {{"--no-progress=yes", "a"}, "option '--no-progress' takes no value (see veldmark --help)"},
+      {{"--threads", "0", "a"}, "option '--threads' needs a whole number from 1 to 1024, not '0'"},
+      {{"--threads=2x", "a"}, "option '--threads' needs a whole number from 1 to 1024, not '2x'"},
+  };
+  for (const auto& c : cases) {
+    Inputs dir;
+    const RunResult run = runVeldmark(c.args, dir.path());
+    EXPECT_EQ(run.exitCode, 1) << c.args[0];
+    EXPECT_EQ(run.out, "") << c.args[0];
+    EXPECT_EQ(run.err, "veldmark: " + c.err + "\n");
+    EXPECT_EQ(dir.entries().size(), 3u);
+  }
+  Inputs dir;
+  dir.write("--base", linkFile(kLinks));
+  const RunResult ended = runVeldmark(
+      {"--threads", "1", "--", "--base", "abstract.txt", "flows.txt", "t.txt"}, dir.path());
+  EXPECT_EQ(ended.exitCode, 0) << ended.err;
+  EXPECT_EQ(readFile(dir.file("t.txt")), kTable);
+  const RunResult dash = runVeldmark({"-x", "abstract.txt", "flows.txt"}, dir.path());
+  EXPECT_EQ(dash.err, "veldmark: -x: cannot open: No such file or directory\n");
 }
 
 // --- Bad files -------------------------------------------------------------

@@ -1,0 +1,35 @@
+// The command line's options: `veldmark [OPTION...] BASE ABSTRACT FLOWS
+// [TRIPS]`. Options come before BASE and start with "--"; a value follows as
+// the next argument or after "=" (`--fit FILE`, `--fit=FILE`); "--" ends the
+// options. An argument that does not start with "--" is BASE, so every
+// command line without options means what it always meant.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "veldmark/types.h"
+
+namespace veldmark {
+
+struct Options {
+  std::optional<std::string> fitPath;        // --fit FILE: fitted flow of every abstract link (CSV)
+  std::optional<std::string> summaryPath;    // --summary FILE: the run summary (JSON)
+  std::optional<std::string> csvPath;        // --csv FILE: the table in long form (CSV)
+  std::optional<std::string> omxPath;        // --omx FILE: the table as an OpenMatrix file
+  std::optional<std::string> reportPath;     // --report FILE: the HTML report
+  std::optional<std::string> referencePath;  // --reference FILE: a table to compare with
+  int threads = 0;                           // --threads N; 0: not given
+  bool noProgress = false;                   // --no-progress
+  bool help = false;                         // --help
+  bool version = false;                      // --version
+  std::vector<char*> operands;               // BASE ABSTRACT FLOWS [TRIPS] and anything after
+};
+
+/// Parses argv[1..argc) into `options`. Fails with "unknown option '--x'
+/// (see veldmark --help)", "option '--x' needs a value (...)", "option '--x'
+/// takes no value (...)" or a message on a bad value. Prints nothing.
+Status parseOptions(int argc, char** argv, Options& options);
+
+}  // namespace veldmark

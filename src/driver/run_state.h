@@ -1,0 +1,34 @@
+// The state of one run, shared by the driver's steps: the options, where it
+// writes, what it has read, the workspace and what the estimation recorded.
+#pragma once
+
+#include <ostream>
+
+#include "driver/options.h"
+#include "estimation/estimation_record.h"
+#include "estimation/workspace.h"
+#include "veldmark/network.h"
+
+namespace veldmark {
+
+struct Run {
+  Run(const Options& parsed, std::ostream& out, std::ostream& err)
+      : options(parsed), console(out), errors(err) {}
+  Options options;
+  std::ostream& console;  // standard output: the console, byte for byte
+  std::ostream& errors;   // standard error: messages and warnings
+  int startSeconds = 0;
+  BaseNetwork base;
+  AbstractNetwork abstract;
+  EstimationWorkspace workspace;
+  EstimationRecord record;
+  std::string tripTablePath;  // settled after the estimation
+
+  // The operand at 1-based `number` (1 = BASE), or nullptr when missing.
+  const char* operand(int number) const {
+    return static_cast<int>(options.operands.size()) >= number ? options.operands[number - 1]
+                                                               : nullptr;
+  }
+};
+
+}  // namespace veldmark
