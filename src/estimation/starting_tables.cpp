@@ -14,15 +14,14 @@ void buildStartingTables(EstimationWorkspace& workspace, AbstractNetwork& networ
       workspace.CostTable[i][j] = i == j ? 0.0 : kLogOfZero;
     }
   }
-  // Each link sets the entries of its own pair, so one pass in file order
-  // leaves the last of several parallel links in place.
+  // Parallel links add up, in file order; a single link gives 0.0 + f = f.
   const int l = network.linkCount();
   for (int k = 0; k < l; ++k) {
     AbstractLinkRecord& record = network.records[k];
     if (record.observedFlow == 0.0) record.observedFlow = kFlowFloor;
     const LinkZoneEnds ends = network.linkZones[k];
     double& flow = workspace.TripTable[ends.from][ends.to];
-    flow = record.observedFlow;
+    flow = flow + record.observedFlow;
     workspace.LinkFlows[k] = record.observedFlow;
   }
   for (int k = 0; k < l; ++k) {

@@ -107,14 +107,6 @@ const std::vector<FaultNetwork>& faultNetworks() {
       {"pivot loop stopped by the pass cap",
        &FaultPaths::passCaps,
        {"4 3\n4 3\n3 1\n3 2\n", "4 3   1 0   1 0\n3 1   1 0\n3 2   1000 0\n"}},
-      // A pivot whose ratio test finds no row with a positive entry of the
-      // entering column and a non-negative ratio: theta stays kUnreachable
-      // and the pivot goes on with it.
-      {"unbounded ratio test",
-       &FaultPaths::unboundedRatioTests,
-       {"2 1\n4 1\n1 4\n1 2\n5 6\n6 2\n3 6\n6 3\n6 2\n6 4\n3 6\n5 1\n",
-        "2 1   1000 0\n4 1   1 0\n1 4   1 0\n1 2   0 0\n5 6   1000 0\n6 2   1e+06 0   0 0\n"
-        "3 6   1 0   0.001 0\n6 3   1000 0\n6 4   0.001 0\n5 1   1e+06 0\n"}},
   };
   return networks;
 }

@@ -48,10 +48,10 @@ void expectCostsOfTheTable(const EstimationWorkspace& w) {
 // parallel links the last gives its pair's entries; a self-link sets the
 // diagonal; a small flow stays; a negative one is kept; pairs without a link
 // start at 0.
-TEST(StartingTables, FloorZeroFlowsAndTakeTheLastOfParallelLinks) {
+TEST(StartingTables, FloorZeroFlowsAndAddUpParallelLinks) {
   const std::vector<FlowLink> links = {
-      {1, 2, 5.0},   {1, 2, 0.0},   // parallel, zero last: the pair starts at 0.01
-      {2, 3, 0.0},   {2, 3, 7.0},   // parallel, zero first: 7, the zero still floored
+      {1, 2, 5.0},   {1, 2, 0.0},   // parallel, zero last: the pair starts at 5 + 0.01
+      {2, 3, 0.0},   {2, 3, 7.0},   // parallel, zero first: 0.01 + 7, the zero still floored
       {3, 3, 4.0},   {3, 1, -0.0},  // self-link; negative zero floored
       {4, 1, 0.001}, {1, 4, -2.0},  // small flow kept; negative kept, its cost NaN
   };
@@ -62,8 +62,8 @@ TEST(StartingTables, FloorZeroFlowsAndTakeTheLastOfParallelLinks) {
     EXPECT_EQ(bits(e->network.records[k].observedFlow), bits(floored[k])) << "link " << k;
   }
   testing::expectTable(e->workspace.TripTable, 4,
-                       {{0, 1, kFlowFloor},
-                        {1, 2, 7.0},
+                       {{0, 1, (0.0 + 5.0) + kFlowFloor},
+                        {1, 2, (0.0 + kFlowFloor) + 7.0},
                         {2, 2, 4.0},
                         {2, 0, kFlowFloor},
                         {3, 0, 0.001},
