@@ -65,7 +65,11 @@ Status readValuePair(const LineReader& reader, const Match& match, const char*& 
                                  " separator characters before the flow value");
   }
   double flow = 0.0;
-  if (separator == Separator::kLineEnds || !readReal(position, flow)) {
+  if (separator == Separator::kLineEnds) return missingValue(reader, match);
+  const char* start = position;
+  if (readWholeReal(position, flow) != NumberRead::kRead) {
+    // A number that runs on into other characters is a flow value misread.
+    if (readReal(start, flow)) return lineError(reader, "flow value expected");
     return missingValue(reader, match);
   }
   if (flow < 0.0) return lineError(reader, "negative observed flow");
@@ -80,8 +84,12 @@ Status readValuePair(const LineReader& reader, const Match& match, const char*& 
 Status applyFlowLine(const LineReader& reader, AbstractNetwork& network) {
   const char* position = reader.text;
   Match match;
-  if (!readNode(position, match.from)) return lineError(reader, "from node expected");
-  if (!readNode(position, match.to)) return lineError(reader, "to node expected");
+  if (Status status = readNodeField(reader, position, "from", match.from); !status.ok()) {
+    return status;
+  }
+  if (Status status = readNodeField(reader, position, "to", match.to); !status.ok()) {
+    return status;
+  }
   match.count = countMatches(network, match.from, match.to);
   for (int link = 0; link < network.linkCount() && match.index < match.count; ++link) {
     const LinkEndpoints& ends = network.endpoints[link];

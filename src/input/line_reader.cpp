@@ -5,6 +5,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "input/number_parsing.h"
+#include "veldmark/file_name.h"
+
 namespace veldmark {
 namespace {
 
@@ -17,9 +20,12 @@ bool crEndsLine(std::FILE* file) {
   return false;
 }
 
-Status tooLong(const LineReader& reader, const LineKind& kind) {
+// A line past its limit; one that holds a CR is a file whose lines end with
+// a CR alone, read as one long line.
+Status tooLong(const LineReader& reader, const LineKind& kind, bool holdsCr) {
+  if (holdsCr) return lineError(reader, "lines end with a CR alone; convert the line ends to LF");
   return lineError(reader, std::string(kind.name) + " line longer than " +
-                               std::to_string(kind.limit) + " characters");
+                               std::to_string(kind.limit) + " bytes");
 }
 
 }  // namespace
@@ -28,11 +34,11 @@ Status openLineReader(const std::string& path, LineReader& reader) {
   reader.path = path;
   reader.lineNumber = 0;
   reader.file.reset(std::fopen(path.c_str(), "rb"));
-  if (!reader.file) return Status{path + ": cannot open: " + std::strerror(errno)};
+  if (!reader.file) return Status{displayName(path) + ": cannot open: " + std::strerror(errno)};
   struct stat info {};
   if (fstat(fileno(reader.file.get()), &info) == 0 && S_ISDIR(info.st_mode)) {
     reader.file.reset();
-    return Status{path + ": is a directory"};
+    return Status{displayName(path) + ": is a directory"};
   }
   return Status{};
 }
@@ -41,12 +47,15 @@ Status readLine(LineReader& reader, const LineKind& kind, bool& gotLine) {
   std::FILE* file = reader.file.get();
   int length = 0;
   bool consumed = false;
+  bool holdsCr = false;
   int c = 0;
   ++reader.lineNumber;
   while ((c = std::getc(file)) != EOF) {
     consumed = true;
     if (c == '\n' || (c == '\r' && crEndsLine(file))) break;
-    if (length == kind.limit) return tooLong(reader, kind);
+    if (c == '\0') return lineError(reader, "NUL byte (not a text file, or a damaged one)");
+    if (length == kind.limit) return tooLong(reader, kind, holdsCr);
+    holdsCr = holdsCr || c == '\r';
     reader.text[length++] = static_cast<char>(c);
   }
   if (c == EOF && std::ferror(file)) {
@@ -67,8 +76,21 @@ Status skipLeadingLines(LineReader& reader, int metadataLines) {
   return readLine(reader, kHeaderLine, gotLine);
 }
 
+Status readNodeField(const LineReader& reader, const char*& position, const char* field,
+                     NodeId& node) {
+  switch (readNode(position, node)) {
+    case NumberRead::kRead:
+      return Status{};
+    case NumberRead::kOutOfRange:
+      return lineError(reader, "node number out of range");
+    case NumberRead::kNotANumber:
+      break;
+  }
+  return lineError(reader, std::string(field) + " node expected");
+}
+
 Status lineError(const LineReader& reader, const std::string& what) {
-  return Status{reader.path + ":" + std::to_string(reader.lineNumber) + ": " + what};
+  return Status{displayName(reader.path) + ":" + std::to_string(reader.lineNumber) + ": " + what};
 }
 
 }  // namespace veldmark

@@ -16,7 +16,7 @@ namespace veldmark {
 // What a line is, for its length limit and for messages.
 struct LineKind {
   const char* name;  // "metadata", "header", "link" or "flow"
-  int limit;         // characters allowed, line end excluded
+  int limit;         // bytes allowed, line end excluded
 };
 
 inline constexpr LineKind kMetadataLine{"metadata", kMetadataLineLimit};
@@ -35,17 +35,18 @@ struct LineReader {
   std::string path;                    // as given, for messages
   int lineNumber = 0;                  // 1-based number of the last line read
   char text[kDataLineLimit + 1] = {};  // the last line, followed by a NUL
-  int length = 0;                      // its bytes, embedded NULs included
+  int length = 0;                      // its bytes (a line never holds a NUL)
 };
 
 /// Opens `path` for binary reading. Fails with "path: cannot open: <reason>"
-/// or "path: is a directory".
+/// or "path: is a directory" (the path as displayName gives it).
 Status openLineReader(const std::string& path, LineReader& reader);
 
-/// Reads the next line into reader.text (NUL-terminated; parsers treat the
-/// line as ending at its first NUL). Sets `gotLine` false once the file is
-/// exhausted. Fails with "path:line: <kind> line longer than <limit>
-/// characters" or "path:line: read error: <reason>"; never stores more than
+/// Reads the next line into reader.text, NUL-terminated. Sets `gotLine` false
+/// once the file is exhausted. Fails with "path:line: <kind> line longer than
+/// <limit> bytes" (or, when the long line holds a CR, "path:line: lines end
+/// with a CR alone; ..."), "path:line: NUL byte (...)" for a NUL anywhere in
+/// the line, or "path:line: read error: <reason>"; never stores more than
 /// `kind.limit` bytes.
 Status readLine(LineReader& reader, const LineKind& kind, bool& gotLine);
 
@@ -53,7 +54,14 @@ Status readLine(LineReader& reader, const LineKind& kind, bool& gotLine);
 /// ends among them is not an error: later reads simply find no line.
 Status skipLeadingLines(LineReader& reader, int metadataLines);
 
-/// Returns "path:line: what" for the last line read.
+/// Reads the node number at `position` (see readNode) for the field named
+/// `field` ("from" or "to"). Fails with "path:line: <field> node expected"
+/// or "path:line: node number out of range"; moves `position` only on success.
+Status readNodeField(const LineReader& reader, const char*& position, const char* field,
+                     NodeId& node);
+
+/// Returns "path:line: what" for the last line read (the path as
+/// displayName gives it).
 Status lineError(const LineReader& reader, const std::string& what);
 
 }  // namespace veldmark

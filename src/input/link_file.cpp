@@ -5,18 +5,24 @@
 
 #include "input/line_reader.h"
 #include "input/number_parsing.h"
+#include "veldmark/file_name.h"
 
 namespace veldmark {
 namespace {
 
 // Parses the current line of `reader` as a link line: from node, to node,
 // then the eight attributes, each read where the previous field stopped.
-// Fails when a node cannot be read; an unreadable attribute is 0.
+// Fails when a node cannot be read whole or is out of range; an unreadable
+// attribute is 0.
 Status parseLinkLine(const LineReader& reader, LinkLine& link) {
   const char* position = reader.text;
   link.lineNumber = reader.lineNumber;
-  if (!readNode(position, link.from)) return lineError(reader, "from node expected");
-  if (!readNode(position, link.to)) return lineError(reader, "to node expected");
+  if (Status status = readNodeField(reader, position, "from", link.from); !status.ok()) {
+    return status;
+  }
+  if (Status status = readNodeField(reader, position, "to", link.to); !status.ok()) {
+    return status;
+  }
   for (double& attribute : link.attributes) readReal(position, attribute);
   return Status{};
 }
@@ -47,8 +53,8 @@ Status readLinkFile(const std::string& path, std::vector<LinkLine>& links) {
   if (status.ok()) status = skipLeadingLines(reader, kMetadataLines);
   if (status.ok()) status = readLinkLines(reader, links);
   if (status.ok() && links.empty()) {
-    status.message =
-        path + ": no link lines (they start at line " + std::to_string(kMetadataLines + 2) + ")";
+    status.message = displayName(path) + ": no link lines (they start at line " +
+                     std::to_string(kMetadataLines + 2) + ")";
   }
   return status;
 }

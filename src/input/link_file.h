@@ -12,14 +12,14 @@
 namespace veldmark {
 
 /// Reads the link file at `path` into `links`, in file order.
-/// Nodes are read as by strtol (base 10, saturating at the 32-bit limits),
-/// attributes as by strtod from a moving position; an unreadable attribute is
-/// 0. A CR before the newline belongs to the line end; a last line without a
-/// newline is read like any other; a blank line after the header is skipped.
-/// Fails (with "path:line: ...") when the file cannot be opened, a line is
-/// longer than its limit, a from or to node cannot be read, there are more
-/// than kMaxLinks link lines, or there is no link line at all.
-/// Never writes past kMaxLinks entries; prints nothing.
+/// Nodes are read as by strtol (base 10) and must end at a blank, a tab, a CR
+/// or the end of the line and fit in 32 bits; attributes are read as by
+/// strtod from a moving position, unchecked; an unreadable attribute is 0. A CR before the newline
+/// belongs to the line end; a last line without a newline is read like any other; a blank line
+/// after the header is skipped. Fails (with "path:line: ...") when the file cannot be opened, a
+/// line is longer than its limit or holds a NUL byte, a from or to node cannot be read whole or is
+/// out of range, there are more than kMaxLinks link lines, or there is no link line at all. Never
+/// writes past kMaxLinks entries; prints nothing.
 Status readLinkFile(const std::string& path, std::vector<LinkLine>& links);
 
 /// Stores the link lines of the abstract network file as its endpoints,

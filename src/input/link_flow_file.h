@@ -13,9 +13,10 @@ namespace veldmark {
 /// observedSecondValue of every abstract link whose endpoints match a line;
 /// several matching links take successive value pairs of that line. A line
 /// matching no link is skipped. Fails with "path:line: ..." when the file
-/// cannot be opened, a line is too long, a node cannot be read, the three
-/// skipped characters would take part of a number, a matching link finds no
-/// readable flow value, or a flow is negative. Reads only endpoints and
+/// cannot be opened, a line is too long or holds a NUL byte, a node cannot
+/// be read whole or is out of range, the three skipped characters would take
+/// part of a number, a matching link finds no flow value read whole, or a
+/// flow is negative or not finite. Reads only endpoints and
 /// writes only the two observed values; never reads past a line's end.
 Status readLinkFlowFile(const std::string& path, AbstractNetwork& network);
 

@@ -1,5 +1,7 @@
 #include "input/node_list.h"
 
+#include "veldmark/file_name.h"
+
 namespace veldmark {
 namespace {
 
@@ -17,7 +19,7 @@ Status addNode(const std::string& path, const LinkLine& link, NodeId node,
                std::vector<NodeId>& nodes) {
   if (positionOf(nodes, node) >= 0) return Status{};
   if (static_cast<int>(nodes.size()) == kMaxNodes) {
-    return Status{path + ":" + std::to_string(link.lineNumber) + ": more than " +
+    return Status{displayName(path) + ":" + std::to_string(link.lineNumber) + ": more than " +
                   std::to_string(kMaxNodes) + " distinct nodes"};
   }
   nodes.push_back(node);

@@ -1,24 +1,43 @@
 #include "input/number_parsing.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
 
 namespace veldmark {
+namespace {
 
-bool readNode(const char*& position, NodeId& node) {
+// True when a number may end before `c`: a blank, a tab, a CR or the end.
+bool endsNumber(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\0';
+}
+
+}  // namespace
+
+NumberRead readNode(const char*& position, NodeId& node) {
+  node = 0;
   char* end = nullptr;
+  errno = 0;
   const long value = std::strtol(position, &end, 10);
-  if (end == position) {
-    node = 0;
-    return false;
-  }
+  if (end == position || !endsNumber(*end)) return NumberRead::kNotANumber;
   constexpr long kLowest = std::numeric_limits<NodeId>::min();
   constexpr long kHighest = std::numeric_limits<NodeId>::max();
-  node = static_cast<NodeId>(value < kLowest ? kLowest : value > kHighest ? kHighest : value);
+  if (errno == ERANGE || value < kLowest || value > kHighest) return NumberRead::kOutOfRange;
+  node = static_cast<NodeId>(value);
   position = end;
-  return true;
+  return NumberRead::kRead;
+}
+
+NumberRead readWholeReal(const char*& position, double& value) {
+  char* end = nullptr;
+  const double read = std::strtod(position, &end);
+  value = 0.0;
+  if (end == position || !endsNumber(*end)) return NumberRead::kNotANumber;
+  value = read;
+  position = end;
+  return NumberRead::kRead;
 }
 
 bool readReal(const char*& position, double& value) {

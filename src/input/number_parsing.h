@@ -1,19 +1,34 @@
 // Reading numbers from a moving position in a NUL-terminated line, with the
 // semantics of strtol (base 10) and strtod: leading white space is skipped, a
 // sign is allowed, and a field that cannot be read leaves the position alone.
+// A node number or a flow value is read whole: it must end at a blank, a tab,
+// a CR or the end of the line.
 #pragma once
 
 #include "veldmark/types.h"
 
 namespace veldmark {
 
-/// Reads a node number at `position` as strtol in base 10. On success moves
-/// `position` past all its digits and stores it, saturated to the 32-bit
-/// range; otherwise stores 0, leaves `position` and returns false.
-bool readNode(const char*& position, NodeId& node);
+// The outcome of reading a node number or a flow value.
+enum class NumberRead {
+  kRead,        // read whole; the position moved past it
+  kNotANumber,  // no number there, or one that runs on into other characters
+  kOutOfRange,  // a node number outside the 32-bit signed range
+};
 
-/// Reads a real at `position` as strtod. On success moves `position` past it;
-/// otherwise stores 0, leaves `position` and returns false.
+/// Reads a node number at `position` as strtol in base 10. On kRead moves
+/// `position` past all its digits and stores it; otherwise stores 0 and
+/// leaves `position`. Never reads past the line's NUL.
+NumberRead readNode(const char*& position, NodeId& node);
+
+/// Reads a flow value at `position` as strtod; it must end where a node
+/// number must. On kRead moves `position` past it; otherwise stores 0 and
+/// leaves `position`. Never returns kOutOfRange.
+NumberRead readWholeReal(const char*& position, double& value);
+
+/// Reads a real at `position` as strtod, whatever follows it. On success
+/// moves `position` past it; otherwise stores 0, leaves `position` and
+/// returns false.
 bool readReal(const char*& position, double& value);
 
 /// True when `text` holds nothing but white space before its first NUL.

@@ -1,12 +1,14 @@
 // Fuzzes the link file reader and the lists built from it. The input is the
 // whole file. An independent model of the format (lines cut at the newline, a
-// CR before it dropped, the 49/199/499 limits, text up to the first NUL,
-// blank link lines skipped, nodes and attributes read as by strtol and strtod)
+// CR before it dropped, the 49/199/499 limits, a NUL byte refused, blank link
+// lines skipped, nodes read as by strtol but whole and within 32 bits,
+// attributes as by strtod)
 // predicts the outcome, and the reader must agree with it: the same links
 // bit for bit, or a failure naming the same line. The node list, the zone
 // ends and the zone flags are then checked against their definitions.
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -28,9 +30,11 @@ struct Expected {
 
 bool parseNode(const char*& position, NodeId& node) {
   char* end = nullptr;
+  errno = 0;
   const long value = std::strtol(position, &end, 10);
-  if (end == position) return false;
-  node = static_cast<NodeId>(std::clamp<long>(value, INT_MIN, INT_MAX));
+  if (end == position || std::strchr(" \t\r", *end) == nullptr) return false;
+  if (errno == ERANGE || value < INT_MIN || value > INT_MAX) return false;
+  node = static_cast<NodeId>(value);
   position = end;
   return true;
 }
@@ -46,9 +50,9 @@ Expected expectedLinks(std::string_view bytes) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const int number = static_cast<int>(i) + 1;
     const std::size_t limit = i < 7 ? 49 : i == 7 ? 199 : 499;
-    if (lines[i].size() > limit) return fail(number);
+    if (lines[i].size() > limit || lines[i].find('\0') != std::string::npos) return fail(number);
     if (i < 8) continue;
-    const char* text = lines[i].c_str();  // ends at the first NUL
+    const char* text = lines[i].c_str();
     if (std::all_of(text, text + std::strlen(text),
                     [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; })) {
       continue;

@@ -26,8 +26,8 @@ std::string linkOf(std::size_t length) {
 TEST(ReadLinkFile, ReadsFieldsWithMovingPosition) {
   ScratchDir dir;
   const std::string body = std::string("1 2 1.5 -2 3e2 x 5\n\n \t \r\n") +
-                           "007 2147483648 9 9 9 9 9 9 9 9 trailing\r\n" + "-99999999999 3\n" +
-                           std::string("5 6\0 7", 6);  // no newline
+                           "007 2147483647 9 9 9 9 9 9 9 9 trailing\r\n" + "-2147483648\t3\n" +
+                           "5 6\r7";  // a CR inside the line ends a number; no newline
   std::vector<LinkLine> links;
   ASSERT_TRUE(readLinkFile(dir.write("net.txt", linkFile(body)), links).ok());
   ASSERT_EQ(links.size(), 4u);
@@ -39,7 +39,7 @@ TEST(ReadLinkFile, ReadsFieldsWithMovingPosition) {
   EXPECT_EQ(links[2].from, INT32_MIN);
   EXPECT_EQ(links[2].to, 3);
   EXPECT_EQ(links[3].to, 6);
-  EXPECT_EQ(links[3].attributes[0], 0.0);  // the line ends at its NUL
+  EXPECT_EQ(links[3].attributes[0], 7.0);
   std::vector<int> lineNumbers;
   for (const LinkLine& link : links) lineNumbers.push_back(link.lineNumber);
   EXPECT_EQ(lineNumbers, (std::vector<int>{9, 12, 13, 14}));
@@ -53,12 +53,12 @@ TEST(ReadLinkFile, LineLimitsAreExact) {
   const std::vector<Case> cases = {
       {lineOf(49) + "\n" + meta + header + linkOf(499) + "\n", ""},
       {lineOf(49) + "\r\n" + meta + lineOf(199) + "\r\n" + linkOf(499) + "\r\n", ""},
-      {lineOf(50) + "\n" + meta + header + "1 2\n", ":1: metadata line longer than 49 characters"},
-      {meta + "m\n" + lineOf(200) + "\n1 2\n", ":8: header line longer than 199 characters"},
-      {meta + "m\n" + header + linkOf(500) + "\n", ":9: link line longer than 499 characters"},
-      {meta + "m\n" + header + "1 2" + std::string(497, '\0') + "\n",
-       ":9: link line longer than 499 characters"},
-      {meta + "m\n" + header + linkOf(499) + "\r\r\n", ":9: link line longer than 499 characters"},
+      {lineOf(50) + "\n" + meta + header + "1 2\n", ":1: metadata line longer than 49 bytes"},
+      {meta + "m\n" + lineOf(200) + "\n1 2\n", ":8: header line longer than 199 bytes"},
+      {meta + "m\n" + header + linkOf(500) + "\n", ":9: link line longer than 499 bytes"},
+      {meta + "m\n" + header + linkOf(499) + "\r\r\n", ":9: link line longer than 499 bytes"},
+      {"m\rm\rm\rm\rm\rm\rm\rheader\r1 2\r2 1\r" + lineOf(40) + "\r",
+       ":1: lines end with a CR alone; convert the line ends to LF"},
   };
   for (const Case& c : cases) {
     ScratchDir dir;
@@ -80,6 +80,19 @@ TEST(ReadLinkFile, ReportsBadFiles) {
       {linkFile("\n  \r\n"), ": no link lines (they start at line 9)"},
       {linkFile("1 2\n\n x 2\n"), ":11: from node expected"},
       {linkFile("1 +\n"), ":9: to node expected"},
+      // Node numbers are read whole and within 32 bits; NUL bytes are refused.
+      {linkFile("1,5 2\n"), ":9: from node expected"},
+      {linkFile("2O 3\n"), ":9: from node expected"},
+      {linkFile("1 2abc 0\n"), ":9: to node expected"},
+      {linkFile("1 1e3\n"), ":9: to node expected"},
+      {linkFile("1 2;3\n"), ":9: to node expected"},
+      {linkFile("1 2\n2147483648 1\n"), ":10: node number out of range"},
+      {linkFile("1 -2147483649\n"), ":9: node number out of range"},
+      {linkFile("1 99999999999999999999999\n"), ":9: node number out of range"},
+      {linkFile("1 2\n" + std::string(30, '\0') + "\n2 1\n"),
+       ":10: NUL byte (not a text file, or a damaged one)"},
+      {linkFile(std::string("1 2 5\0 x\n", 9)), ":9: NUL byte (not a text file, or a damaged one)"},
+      {std::string("m\0\n", 3), ":1: NUL byte (not a text file, or a damaged one)"},
       {linkFile(tooMany), ":5009: more than 5000 link lines"},
   };
   for (const auto& [content, error] : cases) {

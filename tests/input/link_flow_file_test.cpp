@@ -31,11 +31,11 @@ std::vector<double> flows(const AbstractNetwork& net, bool second = false) {
 TEST(ReadLinkFlowFile, SetsMatchingLinksInTurn) {
   ScratchDir dir;
   const std::string body =
-      "5 7   10.5 2\r\n7 5 : -0\n\n3 8 -> 1 2   3 4 rest\n9 9\n5 7abc11 x\n4 6 - +6 7";
+      "5 7   10.5 2\r\n7 5 : -0\n\n3 8 -> 1 2   3 4 rest\n9 9\n5 7\t\t\t11\r12x\n4 6 - +6 7";
   AbstractNetwork net = network();
   ASSERT_TRUE(readLinkFlowFile(dir.write("flow.txt", flowFile(body)), net).ok());
   EXPECT_EQ(flows(net), (std::vector<double>{11, 0, 1, 3, 6}));
-  EXPECT_EQ(flows(net, true), (std::vector<double>{0, 0, 2, 4, 7}));
+  EXPECT_EQ(flows(net, true), (std::vector<double>{12, 0, 2, 4, 7}));
 }
 
 TEST(ReadLinkFlowFile, ShortFilesLeaveFlowsAtZero) {
@@ -63,7 +63,21 @@ TEST(ReadLinkFlowFile, ReportsBadLines) {
       {"x 7   1", ":7: from node expected"},
       {"9 y", ":7: to node expected"},
       {"3 8   1 2", ":7: only 1 of 2 value pairs for the abstract links from 3 to 8"},
-      {"5 7   1" + std::string(493, ' '), ":7: flow line longer than 499 characters"},
+      {"5 7   1" + std::string(493, ' '), ":7: flow line longer than 499 bytes"},
+      // Numbers are read whole; the second value stays unchecked.
+      {"5 7   1,234.5 0", ":7: flow value expected"},
+      {"5 7   20abc", ":7: flow value expected"},
+      {"5 7   2O", ":7: flow value expected"},
+      {"5 7   1e3x 0", ":7: flow value expected"},
+      {"3 8   1 2   3x 4", ":7: flow value expected"},
+      {"5 7   1e3 2x", ""},
+      {"5 7abc   1", ":7: to node expected"},
+      {"5.0 7   1", ":7: from node expected"},
+      {"5 7e0   1", ":7: to node expected"},
+      {"4294967301 7   1", ":7: node number out of range"},
+      {"5 -4294967289   1", ":7: node number out of range"},
+      {"5 7   1\n" + std::string("5 7 \0 5.0 0", 12),
+       ":8: NUL byte (not a text file, or a damaged one)"},
       {"5 7   1" + std::string(492, ' '), ""},
   };
   ScratchDir dir;
