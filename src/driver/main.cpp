@@ -1,8 +1,17 @@
-// Entry point: the only place that names the process's standard streams.
+// Entry point: the only place that names the process's standard streams. The
+// console goes through a ConsoleBuffer, so that a console write that fails
+// (a reader gone, a full disk) never ends the run.
+#include <unistd.h>
+
 #include <iostream>
 
+#include "driver/console_stream.h"
 #include "driver/run.h"
+#include "driver/signals.h"
 
 int main(int argc, char** argv) {
-  return veldmark::runProgram(argc, argv, std::cout, std::cerr);
+  veldmark::installSignalHandlers();
+  veldmark::ConsoleBuffer buffer(STDOUT_FILENO);
+  std::ostream console(&buffer);
+  return veldmark::runProgram(argc, argv, console, std::cerr);
 }

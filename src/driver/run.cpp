@@ -4,7 +4,9 @@
 #include <string>
 
 #include "driver/clock.h"
+#include "driver/console_stream.h"
 #include "driver/run_state.h"
+#include "driver/table_output.h"
 #include "driver/usage.h"
 #include "estimation/outer_iteration.h"
 #include "estimation/starting_tables.h"
@@ -63,7 +65,7 @@ Status readAbstract(Run& run) {
 }
 
 // Reading the three files, each checked for presence just before it is read.
-int readInputs(Run& run) {
+int readFiles(Run& run) {
   if (run.operand(1) == nullptr) return missingArgument(run);
   if (Status status = readBaseNetwork(run); !status.ok()) return fail(run, status);
   if (run.operand(2) == nullptr) return missingArgument(run);
@@ -73,6 +75,15 @@ int readInputs(Run& run) {
     return fail(run, status);
   }
   return 0;
+}
+
+// The reading, with a machine out of memory reported rather than an abort.
+int readInputs(Run& run) {
+  try {
+    return readFiles(run);
+  } catch (const std::bad_alloc&) {
+    return fail(run, Status{"out of memory"});
+  }
 }
 
 EstimationSettings estimationSettings(const Run& run) {
@@ -113,9 +124,7 @@ void settleTripTablePath(Run& run) {
 // Writes the table and the finishing lines.
 int finish(Run& run) {
   settleTripTablePath(run);
-  const Status written =
-      writeTripTable(run.tripTablePath, run.workspace.TripTable, run.abstract.zoneList,
-                     run.base.nodeList, run.base.zoneFlags);
+  const Status written = writeTripTableFile(run);
   if (!written.ok()) fail(run, written);
   const int finishSeconds = clockSeconds();
   writeClockLine(run.console, finishSeconds, "Finishing");
@@ -125,9 +134,9 @@ int finish(Run& run) {
   return written.ok() ? 0 : 1;
 }
 
-}  // namespace
-
-int runProgram(int argc, char** argv, std::ostream& console, std::ostream& errors) {
+// The program's steps; `tableWritten` tells whether a trip table was written.
+int runSteps(int argc, char** argv, std::ostream& console, std::ostream& errors,
+             bool& tableWritten) {
   if (argc == 2 && isUsageRequest(argv[1])) return writeUsage(argv[1], console);
   Options options;
   if (Status status = parseOptions(argc, argv, options); !status.ok()) {
@@ -143,7 +152,17 @@ int runProgram(int argc, char** argv, std::ostream& console, std::ostream& error
   writeClockLine(console, run.startSeconds, "Starting");
   if (const int code = readInputs(run); code != 0) return code;
   if (const int code = estimate(run); code != 0) return code;
-  return finish(run);
+  const int code = finish(run);
+  tableWritten = code == 0;
+  return code;
+}
+
+}  // namespace
+
+int runProgram(int argc, char** argv, std::ostream& console, std::ostream& errors) {
+  bool tableWritten = false;
+  const int code = runSteps(argc, argv, console, errors, tableWritten);
+  return checkConsole(console, errors, code, tableWritten);
 }
 
 }  // namespace veldmark

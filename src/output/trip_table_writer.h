@@ -21,15 +21,21 @@ void formatTripTable(std::ostream& out, const DenseMatrix& tripTable,
                      const std::vector<NodeId>& zoneList, const std::vector<NodeId>& baseNodes,
                      const std::vector<std::uint8_t>& zoneFlags);
 
-/// Writes the trip table file at `path` so that nothing complete is ever
-/// lost: the text goes to a temporary file in the same directory that is
-/// renamed into place once complete and closed; a target that exists and is
-/// not a regular file (a device, a pipe, a symbolic link) is written directly.
-/// Fails with "path: reason" (the system's error text) when the file cannot be
-/// created, written or closed; an existing regular file of that name is then
-/// left as it was. Prints nothing.
+/// Writes the trip table file at `path` through replaceFileContents
+/// (file_replace.h), so that nothing complete is ever lost. Fails with
+/// "path: cannot write: reason" (the system's error text) as it does, or
+/// when the text cannot be formatted. Prints nothing.
 Status writeTripTable(const std::string& path, const DenseMatrix& tripTable,
                       const std::vector<NodeId>& zoneList, const std::vector<NodeId>& baseNodes,
                       const std::vector<std::uint8_t>& zoneFlags);
+
+/// Writes the trip table file's text at the current offset of the open
+/// descriptor `fd` (standard output's own file, when the table is to go
+/// there), with SIGINT, SIGTERM and SIGHUP held back so that no signal cuts
+/// it. Fails with "path: cannot write: reason"; never closes `fd`. Prints
+/// nothing else.
+Status appendTripTable(int fd, const std::string& path, const DenseMatrix& tripTable,
+                       const std::vector<NodeId>& zoneList, const std::vector<NodeId>& baseNodes,
+                       const std::vector<std::uint8_t>& zoneFlags);
 
 }  // namespace veldmark

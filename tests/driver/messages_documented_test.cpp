@@ -92,7 +92,7 @@ TEST(Messages, EveryMessageInTheSourcesIsInTheGuideAndTheReadme) {
   EXPECT_GE(patterns.size(), 15u);  // the collection itself works
   for (const char* known :
        {"*: cannot open: *", "negative observed flow", "argument(s) missing...",
-        "* line longer than * characters",
+        "* line longer than * bytes",
         "cannot allocate the estimation workspace for * zones and * links (* MiB)"}) {
     EXPECT_EQ(patterns.count(known), 1u) << known;
   }

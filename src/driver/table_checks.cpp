@@ -1,0 +1,36 @@
+#include "driver/table_checks.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+namespace veldmark {
+
+Status checkTableIsFinite(const DenseMatrix& tripTable, const AbstractNetwork& abstract) {
+  const std::size_t count = static_cast<std::size_t>(tripTable.order) * tripTable.order;
+  const double* entries = tripTable.entries.get();
+  if (std::all_of(entries, entries + count, [](double x) { return std::isfinite(x); })) {
+    return Status{};
+  }
+  double largest = 0.0;
+  for (const AbstractLinkRecord& record : abstract.records) {
+    largest = std::max(largest, record.observedFlow);
+  }
+  std::ostringstream flow;
+  flow << largest;
+  return Status{
+      "the estimate overflowed: the trip table holds numbers that are not finite "
+      "(observed flows up to " +
+      flow.str() + " are too large); no trip table was written"};
+}
+
+bool isDescriptorFile(const std::string& path, int fd) {
+  struct stat named {};
+  struct stat open {};
+  if (::stat(path.c_str(), &named) != 0 || ::fstat(fd, &open) != 0) return false;
+  return S_ISREG(open.st_mode) && named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+}
+
+}  // namespace veldmark
