@@ -10,9 +10,10 @@
 namespace veldmark {
 
 /// Fails with "the estimate overflowed: ..." naming the largest observed
-/// flow when an entry of `tripTable` is not finite (observed flows so large
-/// that the estimation leaves the range of a double); such a table is never
-/// written. Reads only; allocates nothing but the message.
+/// flow when an entry of `tripTable`, or their total that the file's header
+/// gives, is not finite (observed flows so large that the estimation leaves
+/// the range of a double); such a table is never written. Reads only;
+/// allocates nothing but the message.
 Status checkTableIsFinite(const DenseMatrix& tripTable, const AbstractNetwork& abstract);
 
 /// True when `path` names the regular file that descriptor `fd` (standard
