@@ -13,5 +13,8 @@ int main(int argc, char** argv) {
   veldmark::installSignalHandlers();
   veldmark::ConsoleBuffer buffer(STDOUT_FILENO);
   std::ostream console(&buffer);
-  return veldmark::runProgram(argc, argv, console, std::cerr);
+  std::cerr.tie(&console);  // as std::cerr was tied to std::cout: the console first
+  const int code = veldmark::runProgram(argc, argv, console, std::cerr);
+  std::cerr.tie(nullptr);  // the console ends with main
+  return code;
 }
