@@ -5,6 +5,7 @@
 
 #include "driver/clock.h"
 #include "driver/console_stream.h"
+#include "driver/diagnostics.h"
 #include "driver/run_state.h"
 #include "driver/table_output.h"
 #include "driver/usage.h"
@@ -71,7 +72,8 @@ int readFiles(Run& run) {
   if (run.operand(2) == nullptr) return missingArgument(run);
   if (Status status = readAbstract(run); !status.ok()) return fail(run, status);
   if (run.operand(3) == nullptr) return missingArgument(run);
-  if (Status status = readLinkFlowFile(run.operand(3), run.abstract); !status.ok()) {
+  if (Status status = readLinkFlowFile(run.operand(3), run.abstract, &run.flowStatistics);
+      !status.ok()) {
     return fail(run, status);
   }
   return 0;
@@ -154,7 +156,7 @@ int runSteps(int argc, char** argv, std::ostream& console, std::ostream& errors,
   if (const int code = estimate(run); code != 0) return code;
   const int code = finish(run);
   tableWritten = code == 0;
-  return code;
+  return reportDiagnostics(run, code);
 }
 
 }  // namespace

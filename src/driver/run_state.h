@@ -7,6 +7,7 @@
 #include "driver/options.h"
 #include "estimation/estimation_record.h"
 #include "estimation/workspace.h"
+#include "input/link_flow_file.h"
 #include "veldmark/network.h"
 
 namespace veldmark {
@@ -20,6 +21,7 @@ struct Run {
   int startSeconds = 0;
   BaseNetwork base;
   AbstractNetwork abstract;
+  FlowFileStatistics flowStatistics;  // what the flow file's lines named
   EstimationWorkspace workspace;
   EstimationRecord record;
   std::string tripTablePath;  // settled after the estimation

@@ -16,7 +16,7 @@ namespace veldmark {
 namespace {
 
 // Each expression that builds a message (Status{...}, lineError(reader, ...),
-// .message = ..., up to the ';' that ends it) gives its string literals in
+// .message = ..., Warning{...}, up to the ';' that ends it) gives its string literals in
 // order, with a '*' wherever a '+' joins code to them. A literal holding
 // "missing..." (the driver's console texts) is a pattern of its own.
 std::set<std::string> messagePatterns() {
@@ -53,7 +53,7 @@ std::set<std::string> messagePatterns() {
         if (!pattern.empty()) patterns.insert(pattern + (joined ? "*" : ""));
         inMessage = false;
       } else if (!inMessage) {
-        for (const char* start : {"Status{", "lineError(", ".message ="}) {
+        for (const char* start : {"Status{", "lineError(", ".message =", "Warning{"}) {
           if (code.compare(i, std::strlen(start), start) == 0) {
             inMessage = true;
             joined = false;

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -53,6 +54,16 @@ RunResult runVeldmark(const std::vector<std::string>& args, const std::string& w
   std::filesystem::remove(outPath);
   std::filesystem::remove(errPath);
   return result;
+}
+
+std::string withoutWarnings(const std::string& errors) {
+  std::string kept;
+  for (std::size_t at = 0; at < errors.size();) {
+    const std::size_t end = std::min(errors.find('\n', at), errors.size() - 1) + 1;
+    if (errors.compare(at, 19, "veldmark: warning: ") != 0) kept += errors.substr(at, end - at);
+    at = end;
+  }
+  return kept;
 }
 
 std::string maskClock(std::string console) {

@@ -35,6 +35,10 @@ struct RunResult {
 /// Runs the veldmark binary with `args` in `workDir`, no standard input.
 RunResult runVeldmark(const std::vector<std::string>& args, const std::string& workDir);
 
+/// Standard error without its warning lines (those starting
+/// "veldmark: warning: "): what a run printed as errors.
+std::string withoutWarnings(const std::string& errors);
+
 /// Replaces the digits of the clock lines by '#', as the golden consoles do.
 std::string maskClock(std::string console);
 

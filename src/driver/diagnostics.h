@@ -1,0 +1,17 @@
+// What the driver says about a finished estimation beyond the console: the
+// warnings on standard error and the files of --fit and --summary.
+#pragma once
+
+#include "driver/run_state.h"
+
+namespace veldmark {
+
+/// Builds the run's summary from `run` (after the estimation, whatever
+/// `exitCode` finishing gave), prints each warning on run.errors as
+/// "veldmark: warning: ..." (one line each) and writes the --fit CSV and the
+/// --summary JSON when they were asked for, each replacing its file whole.
+/// Returns `exitCode`, or 1 after printing "veldmark: FILE: reason" when one
+/// of those files cannot be written. Never writes to run.console.
+int reportDiagnostics(Run& run, int exitCode);
+
+}  // namespace veldmark

@@ -1,0 +1,118 @@
+#include "report/warnings.h"
+
+#include <string>
+
+#include "report/shortest_number.h"
+#include "veldmark/constants.h"
+
+namespace veldmark {
+namespace {
+
+constexpr std::size_t kListed = 5;  // lines and links named one by one
+
+std::string pair(NodeId from, NodeId to) {
+  return std::to_string(from) + " to " + std::to_string(to);
+}
+
+void unmatchedFlowLines(const RunPieces& pieces, std::vector<Warning>& warnings) {
+  const std::vector<UnmatchedFlowLine>& unmatched = pieces.flows.unmatched;
+  for (std::size_t i = 0; i < unmatched.size() && i < kListed; ++i) {
+    const std::string where = pieces.flowPath + ":" + std::to_string(unmatched[i].line);
+    warnings.push_back(Warning{where + ": flow line from " +
+                               pair(unmatched[i].from, unmatched[i].to) +
+                               " names no abstract link (skipped)"});
+  }
+  if (unmatched.size() > kListed) {
+    warnings.push_back(Warning{pieces.flowPath + ": " + std::to_string(unmatched.size() - kListed) +
+                               " more flow lines name no abstract link (skipped)"});
+  }
+}
+
+void linksWithoutCount(const RunPieces& pieces, std::vector<Warning>& warnings) {
+  const AbstractNetwork& network = pieces.abstract;
+  std::string listed;
+  std::size_t count = 0;
+  for (int k = 0; k < network.linkCount(); ++k) {
+    if (pieces.flows.linkNamed[k]) continue;
+    if (++count > kListed) continue;
+    listed += std::string(count > 1 ? ", " : "") + "line " +
+              std::to_string(network.lineNumbers[k]) + " (" +
+              pair(network.endpoints[k].from, network.endpoints[k].to) + ")";
+  }
+  if (count == 0) return;
+  if (count > kListed) listed += ", ...";
+  warnings.push_back(Warning{network.path + ": " + std::to_string(count) +
+                             " abstract link(s) named by no flow line count as " +
+                             shortestNumber(kFlowFloor) + ": " + listed});
+}
+
+void iterationLimit(const RunSummary& summary, std::vector<Warning>& warnings) {
+  if (summary.converged || summary.iterations.empty()) return;
+  warnings.push_back(Warning{
+      "the estimation stopped at the " + std::to_string(kMaxOuterIterations) +
+      "-iteration limit without reaching the tolerance " + shortestNumber(kConvergenceTolerance) +
+      " (last average O-D flow difference: " + shortestNumber(summary.iterations.back().average) +
+      ")"});
+}
+
+void pivotStops(const RunSummary& summary, std::vector<Warning>& warnings) {
+  const struct {
+    PivotStop stop;
+    std::string how;
+  } kStops[] = {{PivotStop::kPassCap, "at the " + std::to_string(kMaxPivotPasses) + "-pass cap"},
+                {PivotStop::kSingularBasis, "at a singular basis"},
+                {PivotStop::kNoLeavingPosition, "without a leaving position"}};
+  for (const auto& kind : kStops) {
+    std::string listed;
+    int count = 0;
+    for (std::size_t i = 0; i < summary.iterations.size(); ++i) {
+      if (summary.iterations[i].pivotLoop.stop != kind.stop) continue;
+      listed += std::string(count++ > 0 ? ", " : "") + std::to_string(i + 1);
+    }
+    if (count == 0) continue;
+    warnings.push_back(
+        Warning{"the pivot loop stopped " + kind.how + " in " + std::to_string(count) + " of " +
+                std::to_string(summary.iterations.size()) + " iterations: " + listed});
+  }
+}
+
+void failedChecks(const RunSummary& summary, std::vector<Warning>& warnings) {
+  int failed = 0, passes = 0;
+  for (const IterationRecord& iteration : summary.iterations) {
+    failed += iteration.pivotLoop.failedChecks;
+    passes += iteration.pivotLoop.passes;
+  }
+  if (failed == 0) return;
+  warnings.push_back(Warning{"the inverse check failed on " + std::to_string(failed) + " of " +
+                             std::to_string(passes) +
+                             " pivot passes (the check matrices on the console)"});
+}
+
+void countsMissed(const RunPieces& pieces, const RunSummary& summary,
+                  std::vector<Warning>& warnings) {
+  const FitStatistics& statistics = summary.fitStatistics;
+  if (statistics.linksOff == 0) return;
+  const LinkFit& worst = summary.fit[statistics.worstLink];
+  warnings.push_back(Warning{pieces.abstract.path + ":" + std::to_string(worst.line) + ": " +
+                             std::to_string(statistics.linksOff) +
+                             " abstract link(s) off their counts by more than a relative " +
+                             shortestNumber(kFitTolerance) + ", the most this one from " +
+                             pair(worst.from, worst.to) + ": count " +
+                             shortestNumber(worst.observed) + ", estimated " +
+                             shortestNumber(worst.estimated)});
+}
+
+}  // namespace
+
+std::vector<Warning> collectWarnings(const RunPieces& pieces, const RunSummary& summary) {
+  std::vector<Warning> warnings;
+  unmatchedFlowLines(pieces, warnings);
+  linksWithoutCount(pieces, warnings);
+  iterationLimit(summary, warnings);
+  pivotStops(summary, warnings);
+  failedChecks(summary, warnings);
+  countsMissed(pieces, summary, warnings);
+  return warnings;
+}
+
+}  // namespace veldmark
