@@ -111,9 +111,33 @@ const std::vector<FaultNetwork>& faultNetworks() {
   return networks;
 }
 
+// A warning for each stop of the pivot loop other than the solved one (with
+// the number of iterations) and for failed inverse checks, none otherwise.
+void expectWarningsOfThePaths(const std::string& errors, const FaultPaths& seen) {
+  const auto stops = [&](const std::string& how, int count) {
+    const std::string text = "the pivot loop stopped " + how + " in ";
+    const std::size_t at = errors.find(text);
+    EXPECT_EQ(at != std::string::npos, count > 0) << how << ": " << errors;
+    if (at != std::string::npos && count > 0) {
+      EXPECT_EQ(errors.compare(at + text.size(), std::to_string(count).size() + 4,
+                               std::to_string(count) + " of "),
+                0)
+          << errors;
+    }
+  };
+  stops("at the 500-pass cap", seen.passCaps);
+  stops("at a singular basis", seen.singularBases);
+  stops("without a leaving position", seen.missingLeavingPositions);
+  EXPECT_EQ(errors.find("the inverse check failed on ") != std::string::npos,
+            seen.inverseCheckFailures > 0);
+  EXPECT_EQ(errors.find("off their counts"), std::string::npos);
+}
+
 // Each network still takes its path, in the probe that mirrors the product
 // (same console text), and the binary runs it to the end: exit code 0, no
-// message, the finishing lines and a trip table, within a minute.
+// message, the finishing lines and a trip table, within a minute. Its
+// warnings name exactly the paths the probe saw that a planner must know
+// of, with the probe's count of iterations.
 TEST(FaultNetworks, EachTakesItsPathAndRunsToTheEnd) {
   for (const FaultNetwork& fault : faultNetworks()) {
     SCOPED_TRACE(fault.path);
@@ -130,6 +154,7 @@ TEST(FaultNetworks, EachTakesItsPathAndRunsToTheEnd) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(withoutWarnings(run.err), "");
+    expectWarningsOfThePaths(run.err, probed.seen);
     EXPECT_NE(run.out.find(probed.productConsole), std::string::npos);
     EXPECT_NE(run.out.find(" : Finishing\n   CPU time elapsed: "), std::string::npos);
     EXPECT_EQ(readFile(dir.file("trips.txt")).rfind("<NUMBER OF ZONES> ", 0), 0u);

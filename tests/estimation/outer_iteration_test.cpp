@@ -45,7 +45,7 @@ void expectCostsOfTheTable(const EstimationWorkspace& w) {
 }
 
 // Zones 1..4 are 0..3. Zero flows (-0.0 too) are floored in the records; of
-// parallel links the last gives its pair's entries; a self-link sets the
+// parallel links the flows add up on their pair; a self-link sets the
 // diagonal; a small flow stays; a negative one is kept; pairs without a link
 // start at 0.
 TEST(StartingTables, FloorZeroFlowsAndAddUpParallelLinks) {
@@ -69,6 +69,19 @@ TEST(StartingTables, FloorZeroFlowsAndAddUpParallelLinks) {
                         {3, 0, 0.001},
                         {0, 3, -2.0}});
   expectCostsOfTheTable(e->workspace);
+}
+
+// Three parallel links add up from 0.0 in file order: (0.1 + 0.2) + 0.3 is
+// 0.6000000000000001, where any other order gives 0.6 (and the last link
+// alone 0.3). Each link still carries its own flow, and the pair's cost is
+// the logarithm of the sum.
+TEST(StartingTables, ThreeParallelLinksAddUpInFileOrder) {
+  auto e = testing::startEstimation({{1, 2, 0.1}, {1, 2, 0.2}, {1, 2, 0.3}, {2, 1, 0.0}}, false);
+  const double sum = ((0.0 + 0.1) + 0.2) + 0.3;
+  ASSERT_NE(bits(sum), bits(0.1 + (0.2 + 0.3)));
+  testing::expectTable(e->workspace.TripTable, 2, {{0, 1, sum}, {1, 0, kFlowFloor}});
+  EXPECT_EQ(bits(e->workspace.CostTable[0][1]), bits(std::log(sum)));
+  EXPECT_EQ(e->workspace.LinkFlows, (std::vector<double>{0.1, 0.2, 0.3, kFlowFloor}));
 }
 
 TEST(OuterIterations, HandTracedRunsPrintTheirTraceAndEndOnTheirTable) {
