@@ -4,6 +4,8 @@
 // for bit with each other and with the kept console and table bits; the
 // built program's masked console and trip table file must match byte for
 // byte. VELDMARK_WRITE_GOLDEN=1 rewrites the files from the program instead.
+// With --fit and --summary the program prints and writes the same, and the
+// summary follows the schema documented in docs/GUIDE.md.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "estimation/outer_iteration.h"
@@ -184,6 +187,131 @@ TEST(GoldenRuns, ProgramOutputMatchesTheGoldenFiles) {
       EXPECT_EQ(console, testing::readFile(golden(c.name, "console.txt")));
       EXPECT_EQ(trips, testing::readFile(golden(c.name, "trips.txt")));
     }
+  }
+}
+
+using Json = nlohmann::ordered_json;
+
+// The example summary of docs/GUIDE.md: the documented schema.
+Json documentedSummary() {
+  const std::string guide = testing::readFile(VELDMARK_SOURCE_DIR "/docs/GUIDE.md");
+  const std::size_t start = guide.find("```json\n");
+  const std::size_t end = guide.find("\n```", start + 1);
+  if (start == std::string::npos || end == std::string::npos) return Json();
+  return Json::parse(guide.substr(start + 8, end - start - 8));
+}
+
+// `value` has the shape of `schema`: objects with the same keys in the same
+// order, arrays whose elements have the shape of the schema's first, the
+// same kind of scalar (a number that is not an integer may be null).
+void expectShape(const Json& value, const Json& schema, const std::string& path) {
+  if (schema.is_object()) {
+    ASSERT_TRUE(value.is_object()) << path;
+    std::vector<std::string> keys, documented;
+    for (const auto& item : value.items()) keys.push_back(item.key());
+    for (const auto& item : schema.items()) documented.push_back(item.key());
+    ASSERT_EQ(keys, documented) << path;
+    for (const auto& item : schema.items()) {
+      expectShape(value[item.key()], item.value(), path + "." + item.key());
+    }
+  } else if (schema.is_array()) {
+    ASSERT_TRUE(value.is_array()) << path;
+    ASSERT_FALSE(schema.empty()) << path << ": the example shows no element";
+    for (const Json& element : value) expectShape(element, schema[0], path + "[]");
+  } else if (schema.is_number_float()) {
+    EXPECT_TRUE(value.is_number_float() || value.is_null()) << path;
+  } else if (schema.is_number_integer()) {
+    EXPECT_TRUE(value.is_number_integer()) << path;
+  } else {
+    EXPECT_EQ(value.type_name(), std::string(schema.type_name())) << path;
+  }
+}
+
+std::string streamed(double value) {
+  std::ostringstream text;
+  text << value;
+  return text.str();
+}
+
+struct FitRow {
+  double observed = 0.0;
+  double estimated = 0.0;
+};
+
+// The rows of a fit file, after checking its header.
+std::vector<FitRow> fitRows(const std::string& fit) {
+  std::istringstream rows(fit);
+  std::string row;
+  std::getline(rows, row);
+  EXPECT_EQ(row, "from,to,observed,estimated,difference,geh");
+  std::vector<FitRow> parsed;
+  while (std::getline(rows, row)) {
+    FitRow values;
+    EXPECT_EQ(std::sscanf(row.c_str(), "%*d,%*d,%lf,%lf", &values.observed, &values.estimated), 2)
+        << row;
+    parsed.push_back(values);
+  }
+  return parsed;
+}
+
+// Every iteration's average as the console prints it, the convergence, the
+// table's total as the trip table file has it, the warnings as printed, the
+// flow lines read and the floored counts as the fit shows them.
+void expectSummaryOfTheRun(const Json& summary, const testing::RunResult& run,
+                           const std::string& trips, const std::vector<FitRow>& fit) {
+  std::string averages;
+  for (const Json& iteration : summary["iterations"]) {
+    averages += "   Average O-D flow difference: " + streamed(iteration["average"]) + "\n";
+  }
+  std::string printed;
+  for (std::size_t at = run.out.find("   Average O-D"); at != std::string::npos;
+       at = run.out.find("   Average O-D", at + 1)) {
+    printed += run.out.substr(at, run.out.find('\n', at) + 1 - at);
+  }
+  EXPECT_EQ(averages, printed);
+  const Json& end = summary["end"];
+  EXPECT_EQ(end["iterations"], summary["iterations"].size());
+  EXPECT_EQ(end["converged"], summary["iterations"].back()["average"] < kConvergenceTolerance);
+  const std::string total = "<TOTAL OD FLOW> " + streamed(end["table_total"]) + "\n";
+  EXPECT_NE(trips.find(total), std::string::npos) << total;
+  std::string warnings;
+  for (const Json& warning : summary["warnings"]) {
+    warnings += "veldmark: warning: " + warning.get<std::string>() + "\n";
+  }
+  EXPECT_EQ(warnings, run.err);
+  const Json& inputs = summary["inputs"];
+  ASSERT_EQ(fit.size(), inputs["links"].get<std::size_t>());
+  const auto floored = std::count_if(fit.begin(), fit.end(),
+                                     [](const FitRow& row) { return row.observed == kFlowFloor; });
+  EXPECT_EQ(floored,
+            inputs["links_without_count"].get<int>() + inputs["zero_flows_floored"].get<int>());
+}
+
+TEST(GoldenRuns, FitAndSummaryAgreeWithTheConsoleTheTableAndTheSchema) {
+  const Json schema = documentedSummary();
+  ASSERT_TRUE(schema.is_object()) << "no example summary in docs/GUIDE.md";
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    testing::ScratchDir dir;
+    writeInputs(c.options, dir);
+    const testing::RunResult run =
+        testing::runVeldmark({"--fit", "fit.csv", "--summary=summary.json", "base.txt",
+                              "abstract.txt", "flows.txt", "trips.txt"},
+                             dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(maskConsole(run.out), testing::readFile(golden(c.name, "console.txt")));
+    const std::string trips = testing::readFile(dir.file("trips.txt"));
+    EXPECT_EQ(trips, testing::readFile(golden(c.name, "trips.txt")));
+    const Json summary = Json::parse(testing::readFile(dir.file("summary.json")));
+    expectShape(summary, schema, "");
+    if (HasFatalFailure()) return;
+    const std::vector<FitRow> fit = fitRows(testing::readFile(dir.file("fit.csv")));
+    expectSummaryOfTheRun(summary, run, trips, fit);
+    for (const FitRow& row : fit) {
+      EXPECT_LE(std::fabs(row.estimated - row.observed), row.observed * 1e-6);
+    }
+    EXPECT_EQ(summary["end"]["fit"]["links_off_count"], 0);
+    EXPECT_EQ(summary["end"]["fit"]["share_geh_below_5"], 1.0);
   }
 }
 

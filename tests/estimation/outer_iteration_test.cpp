@@ -84,6 +84,25 @@ TEST(StartingTables, ThreeParallelLinksAddUpInFileOrder) {
   EXPECT_EQ(e->workspace.LinkFlows, (std::vector<double>{0.1, 0.2, 0.3, kFlowFloor}));
 }
 
+// The corridor 10 - 20 - 30 with its 10 -> 20 count of 420 split into
+// parallel links of 300 and 120: every trip from 10 crosses 10 -> 20, so
+// T(10,20) + T(10,30) must be 420 (it was 389.1 while the starting table
+// kept only the last parallel link's flow), and the link flows the run
+// carries are the counts.
+TEST(OuterIterations, ParallelCorridorReproducesTheSplitCount) {
+  const std::vector<FlowLink> links = {
+      {10, 20, 300.0}, {10, 20, 120.0}, {20, 10, 380.0}, {20, 30, 260.0}, {30, 20, 300.0}};
+  auto e = testing::startEstimation(links, false);
+  const EstimationRecord record = runOuterIterations(e->workspace, e->network, e->console);
+  EXPECT_TRUE(record.converged);
+  const DenseMatrix& t = e->workspace.TripTable;  // zones 10, 20, 30 are 0, 1, 2
+  EXPECT_NEAR(t[0][1] + t[0][2], 420.0, 420.0 * 1e-9);
+  EXPECT_NEAR(t[2][1] + t[2][0], 300.0, 300.0 * 1e-9);
+  for (int k = 0; k < 5; ++k) {
+    EXPECT_NEAR(e->workspace.LinkFlows[k], links[k].flow, links[k].flow * 1e-9) << "link " << k;
+  }
+}
+
 TEST(OuterIterations, HandTracedRunsPrintTheirTraceAndEndOnTheirTable) {
   volatile double zero = 0.0;
   const std::string nan = streamed(zero / zero);
