@@ -1,21 +1,18 @@
 #include "driver/diagnostics.h"
 
-#include <optional>
 #include <string>
 
 #include "output/file_replace.h"
 #include "report/fit.h"
-#include "report/run_summary.h"
 #include "report/summary_json.h"
 
 namespace veldmark {
 namespace {
 
-// Writes `text` to the file of an option, when it was given.
-int writeOptionFile(Run& run, const std::optional<std::string>& path, const std::string& text,
-                    int exitCode) {
-  if (!path) return exitCode;
-  const Status written = replaceFileContents(*path, text);
+// Writes `text` as the whole file at `path`; returns 1 after the message
+// when it cannot, else `exitCode`.
+int writeOptionFile(Run& run, const std::string& path, const std::string& text, int exitCode) {
+  const Status written = replaceFileContents(path, text);
   if (written.ok()) return exitCode;
   run.errors << "veldmark: " << written.message << "\n";
   return 1;
@@ -23,16 +20,25 @@ int writeOptionFile(Run& run, const std::optional<std::string>& path, const std:
 
 }  // namespace
 
-int reportDiagnostics(Run& run, int exitCode) {
+RunSummary summariseRun(const Run& run) {
   const std::string basePath = run.operand(1);
   const std::string flowPath = run.operand(3);
-  const RunSummary summary = buildRunSummary(
+  return buildRunSummary(
       RunPieces{basePath, run.abstract, flowPath, run.flowStatistics, run.workspace, run.record});
+}
+
+int reportDiagnostics(Run& run, int exitCode) {
+  const RunSummary summary = summariseRun(run);
   for (const Warning& warning : summary.warnings) {
     run.errors << "veldmark: warning: " << warning.message << "\n";
   }
-  exitCode = writeOptionFile(run, run.options.fitPath, formatFitCsv(summary.fit), exitCode);
-  exitCode = writeOptionFile(run, run.options.summaryPath, formatSummaryJson(summary), exitCode);
+  const Options& options = run.options;
+  if (options.fitPath) {
+    exitCode = writeOptionFile(run, *options.fitPath, formatFitCsv(summary.fit), exitCode);
+  }
+  if (options.summaryPath) {
+    exitCode = writeOptionFile(run, *options.summaryPath, formatSummaryJson(summary), exitCode);
+  }
   run.errors.flush();
   return exitCode;
 }

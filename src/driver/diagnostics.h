@@ -3,8 +3,13 @@
 #pragma once
 
 #include "driver/run_state.h"
+#include "report/run_summary.h"
 
 namespace veldmark {
+
+/// The summary of `run` after its estimation (inputs, iterations, end, fit,
+/// warnings), for every report of the run. Allocates; prints nothing.
+RunSummary summariseRun(const Run& run);
 
 /// Builds the run's summary from `run` (after the estimation, whatever
 /// `exitCode` finishing gave), prints each warning on run.errors as

@@ -74,7 +74,7 @@ struct RunPieces {
   const std::string& basePath;
   const AbstractNetwork& abstract;  // after the estimation (floored counts)
   const std::string& flowPath;
-  const FlowFileStatistics& flows;
+  const FlowFileStatistics& flows;       // links beyond linkNamed's size count as named
   const EstimationWorkspace& workspace;  // TripTable and LinkFlows of the estimate
   const EstimationRecord& record;
 };

@@ -1,5 +1,6 @@
 #include "report/warnings.h"
 
+#include <cstdint>
 #include <string>
 
 #include "report/shortest_number.h"
@@ -33,7 +34,8 @@ void linksWithoutCount(const RunPieces& pieces, std::vector<Warning>& warnings) 
   std::string listed;
   std::size_t count = 0;
   for (int k = 0; k < network.linkCount(); ++k) {
-    if (pieces.flows.linkNamed[k]) continue;
+    const std::vector<std::uint8_t>& named = pieces.flows.linkNamed;
+    if (k >= static_cast<int>(named.size()) || named[k]) continue;
     if (++count > kListed) continue;
     listed += std::string(count > 1 ? ", " : "") + "line " +
               std::to_string(network.lineNumbers[k]) + " (" +
