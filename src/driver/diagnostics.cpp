@@ -1,5 +1,6 @@
 #include "driver/diagnostics.h"
 
+#include <new>
 #include <string>
 
 #include "output/file_replace.h"
@@ -27,7 +28,10 @@ RunSummary summariseRun(const Run& run) {
       RunPieces{basePath, run.abstract, flowPath, run.flowStatistics, run.workspace, run.record});
 }
 
-int reportDiagnostics(Run& run, int exitCode) {
+namespace {
+
+// The warnings and the option files of reportDiagnostics.
+int reportSummary(Run& run, int exitCode) {
   const RunSummary summary = summariseRun(run);
   for (const Warning& warning : summary.warnings) {
     run.errors << "veldmark: warning: " << warning.message << "\n";
@@ -38,6 +42,21 @@ int reportDiagnostics(Run& run, int exitCode) {
   }
   if (options.summaryPath) {
     exitCode = writeOptionFile(run, *options.summaryPath, formatSummaryJson(summary), exitCode);
+  }
+  return exitCode;
+}
+
+}  // namespace
+
+int reportDiagnostics(Run& run, int exitCode) {
+  // The summary is built in memory after the table is written; a machine
+  // out of memory by then is reported rather than left to abort the run.
+  try {
+    exitCode = reportSummary(run, exitCode);
+  } catch (const std::bad_alloc&) {
+    const Status status{"out of memory while summarising the run"};
+    run.errors << "veldmark: " << status.message << "\n";
+    exitCode = 1;
   }
   run.errors.flush();
   return exitCode;

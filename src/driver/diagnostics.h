@@ -15,8 +15,10 @@ RunSummary summariseRun(const Run& run);
 /// `exitCode` finishing gave), prints each warning on run.errors as
 /// "veldmark: warning: ..." (one line each) and writes the --fit CSV and the
 /// --summary JSON when they were asked for, each replacing its file whole.
-/// Returns `exitCode`, or 1 after printing "veldmark: FILE: reason" when one
-/// of those files cannot be written. Never writes to run.console.
+/// Returns `exitCode`, or 1 after printing "veldmark: FILE: cannot write:
+/// reason" when one of those files cannot be written, or "veldmark: out of
+/// memory while summarising the run" when memory runs out (warnings printed
+/// before that stay). Never writes to run.console.
 int reportDiagnostics(Run& run, int exitCode);
 
 }  // namespace veldmark
