@@ -9,6 +9,7 @@
 #include <ostream>
 #include <vector>
 
+#include "output/table_order.h"
 #include "output/trip_table_writer.h"
 
 namespace veldmark {
@@ -18,33 +19,6 @@ constexpr int kEntriesPerLine = 5;
 constexpr int kNodeIdWidth = 5;
 constexpr int kFlowWidth = 9;
 constexpr int kFlowDecimals = 1;
-
-// One flagged base node: its NodeId and the ZoneIndex of that NodeId.
-struct TableNode {
-  NodeId id = 0;
-  ZoneIndex zone = 0;
-};
-
-// Returns the flagged positions of `baseNodes`, in list order, each with the
-// position of its NodeId in `zoneList`. A flagged node whose NodeId is not in
-// the ZoneList (flags that do not match the lists) is left out, so no index
-// ever falls outside the TripTable. One scan of the ZoneList per flagged node.
-std::vector<TableNode> tableNodes(const std::vector<NodeId>& zoneList,
-                                  const std::vector<NodeId>& baseNodes,
-                                  const std::vector<std::uint8_t>& zoneFlags) {
-  std::vector<TableNode> nodes;
-  const std::size_t count = std::min(baseNodes.size(), zoneFlags.size());
-  for (std::size_t p = 0; p < count; ++p) {
-    if (zoneFlags[p] == 0) continue;
-    for (std::size_t z = 0; z < zoneList.size(); ++z) {
-      if (zoneList[z] == baseNodes[p]) {
-        nodes.push_back(TableNode{baseNodes[p], static_cast<ZoneIndex>(z)});
-        break;
-      }
-    }
-  }
-  return nodes;
-}
 
 // Returns the sum of |tripTable| over all zoneCount x zoneCount entries, row
 // after row, each absolute value added to the running sum.
