@@ -32,14 +32,15 @@ std::string readFile(const std::string& path) {
   return text.str();
 }
 
-RunResult runVeldmark(const std::vector<std::string>& args, const std::string& workDir) {
+RunResult runBinary(const std::string& binary, const std::vector<std::string>& args,
+                    const std::string& workDir) {
   const std::string outPath = workDir + "/.stdout", errPath = workDir + "/.stderr";
   const pid_t child = fork();
   if (child == 0) {
     dup2(open("/dev/null", O_RDONLY), 0);
     dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
     dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-    std::vector<std::string> copies = {VELDMARK_BINARY};
+    std::vector<std::string> copies = {binary};
     copies.insert(copies.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& arg : copies) argv.push_back(arg.data());
@@ -54,6 +55,10 @@ RunResult runVeldmark(const std::vector<std::string>& args, const std::string& w
   std::filesystem::remove(outPath);
   std::filesystem::remove(errPath);
   return result;
+}
+
+RunResult runVeldmark(const std::vector<std::string>& args, const std::string& workDir) {
+  return runBinary(VELDMARK_BINARY, args, workDir);
 }
 
 std::string withoutWarnings(const std::string& errors) {

@@ -32,6 +32,10 @@ struct RunResult {
   std::string err;
 };
 
+/// Runs the program `binary` with `args` in `workDir`, no standard input.
+RunResult runBinary(const std::string& binary, const std::vector<std::string>& args,
+                    const std::string& workDir);
+
 /// Runs the veldmark binary with `args` in `workDir`, no standard input.
 RunResult runVeldmark(const std::vector<std::string>& args, const std::string& workDir);
 
