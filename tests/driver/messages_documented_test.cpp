@@ -1,8 +1,8 @@
-// Every message the program can print is documented in docs/GUIDE.md and in
-// README.md. The messages are collected from the sources as patterns in
-// which a '*' stands for one or more characters computed at run time
-// (paths, numbers, system error texts; written FILE, LINE, ... in the
-// documents).
+// Every message the programs can print is documented: veldmark's in
+// docs/GUIDE.md and in README.md, veldmark-convert's (src/convert and
+// src/formats) in docs/GUIDE.md and its manual page. The messages are collected from the sources as
+// patterns in which a '*' stands for one or more characters computed at run time (paths, numbers,
+// system error texts; written FILE, LINE, ... in the documents).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -15,15 +15,20 @@
 namespace veldmark {
 namespace {
 
-// Each expression that builds a message (Status{...}, lineError(reader, ...),
-// .message = ..., Warning{...}, up to the ';' that ends it) gives its string literals in
-// order, with a '*' wherever a '+' joins code to them. A literal holding
-// "missing..." (the driver's console texts) is a pattern of its own.
-std::set<std::string> messagePatterns() {
+// Each expression in the sources under `src` that builds a message
+// (Status{...}, lineError(reader, ...), tntpLineError(path, line, ...),
+// .message = ..., Warning{...}, up to the ';' that ends it), in the folders
+// `converter` says (src/convert and src/formats, or all the others), gives
+// its string literals in order, with a '*' wherever a '+' joins code to them.
+// A literal holding "missing..." (the driver's console texts) is a pattern of
+// its own.
+std::set<std::string> messagePatterns(bool converter) {
   std::set<std::string> patterns;
   for (const auto& entry :
        std::filesystem::recursive_directory_iterator(VELDMARK_SOURCE_DIR "/src")) {
     if (!entry.is_regular_file()) continue;
+    const std::string folder = entry.path().parent_path().filename();
+    if ((folder == "convert" || folder == "formats") != converter) continue;
     const std::string code = testing::readFile(entry.path());
     std::string pattern;
     bool inMessage = false, joined = false;
@@ -53,7 +58,8 @@ std::set<std::string> messagePatterns() {
         if (!pattern.empty()) patterns.insert(pattern + (joined ? "*" : ""));
         inMessage = false;
       } else if (!inMessage) {
-        for (const char* start : {"Status{", "lineError(", ".message =", "Warning{"}) {
+        for (const char* start :
+             {"Status{", "lineError(", "LineError(", ".message =", "Warning{"}) {
           if (code.compare(i, std::strlen(start), start) == 0) {
             inMessage = true;
             joined = false;
@@ -87,18 +93,17 @@ bool matches(const std::string& line, const std::string& pattern) {
   }
 }
 
-TEST(Messages, EveryMessageInTheSourcesIsInTheGuideAndTheReadme) {
-  const std::set<std::string> patterns = messagePatterns();
-  EXPECT_GE(patterns.size(), 15u);  // the collection itself works
-  for (const char* known :
-       {"*: cannot open: *", "negative observed flow", "argument(s) missing...",
-        "* line longer than * bytes",
-        "cannot allocate the estimation workspace for * zones and * links (* MiB)"}) {
-    EXPECT_EQ(patterns.count(known), 1u) << known;
-  }
-  EXPECT_FALSE(matches("x: cannot open: ", "*: cannot open: *"));
-  for (const char* document : {"docs/GUIDE.md", "README.md"}) {
-    std::istringstream text(testing::readFile(std::string(VELDMARK_SOURCE_DIR "/") + document));
+// Expects every pattern on some line of each document; in a manual page "\-"
+// counts as "-".
+void expectDocumented(const std::set<std::string>& patterns,
+                      std::initializer_list<const char*> documents) {
+  for (const char* document : documents) {
+    std::string content = testing::readFile(std::string(VELDMARK_SOURCE_DIR "/") + document);
+    for (std::size_t at = content.find("\\-"); at != std::string::npos;
+         at = content.find("\\-", at)) {
+      content.erase(at, 1);
+    }
+    std::istringstream text(content);
     std::vector<std::string> lines;
     for (std::string line; std::getline(text, line);) lines.push_back(line);
     ASSERT_FALSE(lines.empty()) << document;
@@ -108,6 +113,23 @@ TEST(Messages, EveryMessageInTheSourcesIsInTheGuideAndTheReadme) {
           << document << " does not document the message \"" << pattern << "\"";
     }
   }
+}
+
+TEST(Messages, EveryMessageInTheSourcesIsInTheGuideAndTheReadme) {
+  const std::set<std::string> patterns = messagePatterns(false);
+  EXPECT_GE(patterns.size(), 15u);  // the collection itself works
+  for (const char* known :
+       {"*: cannot open: *", "negative observed flow", "argument(s) missing...",
+        "* line longer than * bytes",
+        "cannot allocate the estimation workspace for * zones and * links (* MiB)"}) {
+    EXPECT_EQ(patterns.count(known), 1u) << known;
+  }
+  EXPECT_FALSE(matches("x: cannot open: ", "*: cannot open: *"));
+  expectDocumented(patterns, {"docs/GUIDE.md", "README.md"});
+  const std::set<std::string> converter = messagePatterns(true);
+  EXPECT_EQ(converter.count("*:*: no * value"), 1u);
+  EXPECT_EQ(converter.count("column * is not a number"), 1u);
+  expectDocumented(converter, {"docs/GUIDE.md", "docs/veldmark-convert.1"});
 }
 
 }  // namespace

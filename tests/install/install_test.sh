@@ -11,8 +11,9 @@ prefix=$scratch/prefix
 "$1" --install "$2" --prefix "$prefix" >"$scratch/install.log" 2>&1 ||
   { cat "$scratch/install.log" >&2; fail "cmake --install failed"; }
 [ -x "$prefix/bin/veldmark" ] || fail "bin/veldmark missing or not executable"
+[ -x "$prefix/bin/veldmark-convert" ] || fail "bin/veldmark-convert missing or not executable"
 docs=$prefix/share/doc/veldmark
-for file in man/man1/veldmark.1 doc/veldmark/README.md doc/veldmark/GUIDE.md \
+for file in man/man1/veldmark.1 man/man1/veldmark-convert.1 doc/veldmark/README.md doc/veldmark/GUIDE.md \
   doc/veldmark/examples/base.txt doc/veldmark/examples/abstract.txt doc/veldmark/examples/flows.txt; do
   [ -f "$prefix/share/$file" ] || fail "share/$file missing"
 done
@@ -25,10 +26,14 @@ status=0
 head -n 1 trips.txt | grep -qx '<NUMBER OF ZONES> 5' || fail "trip table header wrong"
 [ "$(grep -c '^Origin' trips.txt)" -eq 5 ] || fail "trip table should have 5 blocks"
 grep -q ' : Finishing$' console.txt || fail "console has no finishing line"
+"$prefix/bin/veldmark-convert" table trips.txt trips.csv >/dev/null || fail "veldmark-convert failed"
+[ "$(wc -l <trips.csv)" -eq 26 ] || fail "trips.csv should have a header and 25 records"
 
 # The installed manual page renders without warnings where groff is present.
 if command -v groff >/dev/null 2>&1; then
-  warnings=$(groff -man -Tutf8 -ww -z "$prefix/share/man/man1/veldmark.1" 2>&1)
-  [ -z "$warnings" ] || fail "manual page: $warnings"
+  for page in veldmark.1 veldmark-convert.1; do
+    warnings=$(groff -man -Tutf8 -ww -z "$prefix/share/man/man1/$page" 2>&1)
+    [ -z "$warnings" ] || fail "manual page $page: $warnings"
+  done
 fi
 echo "install test: passed"
