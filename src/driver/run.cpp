@@ -7,6 +7,7 @@
 #include "driver/console_stream.h"
 #include "driver/diagnostics.h"
 #include "driver/run_state.h"
+#include "driver/table_forms.h"
 #include "driver/table_output.h"
 #include "driver/usage.h"
 #include "estimation/outer_iteration.h"
@@ -123,17 +124,22 @@ void settleTripTablePath(Run& run) {
                  "Argument(s) missing...Default output file name used");
 }
 
-// Writes the table and the finishing lines.
-int finish(Run& run) {
+// Writes the table (and, once it is written, the forms the options ask
+// for) and the finishing lines; `tableWritten` tells whether it was written.
+int finish(Run& run, bool& tableWritten) {
   settleTripTablePath(run);
   const Status written = writeTripTableFile(run);
   if (!written.ok()) fail(run, written);
+  tableWritten = written.ok();
+  const std::vector<Status> formFailures =
+      written.ok() ? writeTableForms(run) : std::vector<Status>{};
+  for (const Status& failure : formFailures) fail(run, failure);
   const int finishSeconds = clockSeconds();
   writeClockLine(run.console, finishSeconds, "Finishing");
   run.console << "   CPU time elapsed: " << finishSeconds - run.startSeconds << " sec"
               << "\n";
   run.console.flush();
-  return written.ok() ? 0 : 1;
+  return written.ok() && formFailures.empty() ? 0 : 1;
 }
 
 // The program's steps; `tableWritten` tells whether a trip table was written.
@@ -154,8 +160,7 @@ int runSteps(int argc, char** argv, std::ostream& console, std::ostream& errors,
   writeClockLine(console, run.startSeconds, "Starting");
   if (const int code = readInputs(run); code != 0) return code;
   if (const int code = estimate(run); code != 0) return code;
-  const int code = finish(run);
-  tableWritten = code == 0;
+  const int code = finish(run, tableWritten);
   return reportDiagnostics(run, code);
 }
 
