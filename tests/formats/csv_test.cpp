@@ -2,7 +2,6 @@
 // from GMNS-style tables; the long-form table written back.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <sstream>
 
 #include "formats/csv_network.h"
@@ -129,13 +128,6 @@ TEST(CsvTableWriter, LongFormInTableOrderWithShortestRoundTripValues) {
   EXPECT_EQ(out.str(),
             "o_zone_id,d_zone_id,volume\n9,9,0.30000000000000004\n9,4,1e-300\n"
             "4,9,12345.678\n4,4,0.6666666666666666\n");
-  std::istringstream rows(out.str());
-  std::string line;
-  std::getline(rows, line);
-  for (const double value : table.values) {
-    std::getline(rows, line);
-    EXPECT_EQ(std::strtod(line.substr(line.rfind(',') + 1).c_str(), nullptr), value);
-  }
 }
 
 }  // namespace
