@@ -1,8 +1,9 @@
 // Every message the programs can print is documented: veldmark's in
 // docs/GUIDE.md and in README.md, veldmark-convert's (src/convert and
-// src/formats) in docs/GUIDE.md and its manual page. The messages are collected from the sources as
-// patterns in which a '*' stands for one or more characters computed at run time (paths, numbers,
-// system error texts; written FILE, LINE, ... in the documents).
+// src/formats) in docs/GUIDE.md and its manual page. The messages are
+// collected from the sources as patterns in which a '*' stands for one or
+// more characters computed at run time (paths, numbers, system error texts;
+// written FILE, LINE, ... in the documents).
 #include <gtest/gtest.h>
 
 #include <cstring>
