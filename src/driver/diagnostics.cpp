@@ -3,6 +3,7 @@
 #include <new>
 #include <string>
 
+#include "driver/report_step.h"
 #include "output/file_replace.h"
 #include "report/fit.h"
 #include "report/summary_json.h"
@@ -24,14 +25,17 @@ int writeOptionFile(Run& run, const std::string& path, const std::string& text, 
 RunSummary summariseRun(const Run& run) {
   const std::string basePath = run.operand(1);
   const std::string flowPath = run.operand(3);
-  return buildRunSummary(
+  RunSummary summary = buildRunSummary(
       RunPieces{basePath, run.abstract, flowPath, run.flowStatistics, run.workspace, run.record});
+  addReferenceWarnings(run, summary);
+  return summary;
 }
 
 namespace {
 
 // The warnings and the option files of reportDiagnostics.
 int reportSummary(Run& run, int exitCode) {
+  compareReference(run);
   const RunSummary summary = summariseRun(run);
   for (const Warning& warning : summary.warnings) {
     run.errors << "veldmark: warning: " << warning.message << "\n";
@@ -41,9 +45,11 @@ int reportSummary(Run& run, int exitCode) {
     exitCode = writeOptionFile(run, *options.fitPath, formatFitCsv(summary.fit), exitCode);
   }
   if (options.summaryPath) {
-    exitCode = writeOptionFile(run, *options.summaryPath, formatSummaryJson(summary), exitCode);
+    const ReferenceComparison* comparison = run.comparison ? &*run.comparison : nullptr;
+    exitCode = writeOptionFile(run, *options.summaryPath, formatSummaryJson(summary, comparison),
+                               exitCode);
   }
-  return exitCode;
+  return writeReport(run, summary, exitCode);
 }
 
 }  // namespace

@@ -8,13 +8,16 @@
 namespace veldmark {
 
 /// The summary of `run` after its estimation (inputs, iterations, end, fit,
-/// warnings), for every report of the run. Allocates; prints nothing.
+/// warnings, those of the reference comparison included), for every report
+/// of the run. Allocates; prints nothing.
 RunSummary summariseRun(const Run& run);
 
-/// Builds the run's summary from `run` (after the estimation, whatever
+/// Compares the estimate with the --reference table (compareReference),
+/// builds the run's summary from `run` (after the estimation, whatever
 /// `exitCode` finishing gave), prints each warning on run.errors as
 /// "veldmark: warning: ..." (one line each) and writes the --fit CSV and the
-/// --summary JSON when they were asked for, each replacing its file whole.
+/// --summary JSON (with the reference comparison when there is one) and the
+/// --report HTML when they were asked for, each replacing its file whole.
 /// Returns `exitCode`, or 1 after printing "veldmark: FILE: cannot write:
 /// reason" when one of those files cannot be written, or "veldmark: out of
 /// memory while summarising the run" when memory runs out (warnings printed

@@ -6,6 +6,7 @@
 #include "driver/clock.h"
 #include "driver/console_stream.h"
 #include "driver/diagnostics.h"
+#include "driver/report_step.h"
 #include "driver/run_state.h"
 #include "driver/table_forms.h"
 #include "driver/table_output.h"
@@ -77,6 +78,7 @@ int readFiles(Run& run) {
       !status.ok()) {
     return fail(run, status);
   }
+  if (Status status = readReference(run); !status.ok()) return fail(run, status);
   return 0;
 }
 

@@ -2,12 +2,15 @@
 // writes, what it has read, the workspace and what the estimation recorded.
 #pragma once
 
+#include <optional>
 #include <ostream>
 
 #include "driver/options.h"
 #include "estimation/estimation_record.h"
 #include "estimation/workspace.h"
+#include "formats/reference_table.h"
 #include "input/link_flow_file.h"
+#include "report/reference_comparison.h"
 #include "veldmark/network.h"
 
 namespace veldmark {
@@ -24,7 +27,9 @@ struct Run {
   FlowFileStatistics flowStatistics;  // what the flow file's lines named
   EstimationWorkspace workspace;
   EstimationRecord record;
-  std::string tripTablePath;  // settled after the estimation
+  std::string tripTablePath;                      // settled after the estimation
+  ReferenceTable reference;                       // --reference: the table read with the inputs
+  std::optional<ReferenceComparison> comparison;  // --reference: set after the estimation
 
   // The operand at 1-based `number` (1 = BASE), or nullptr when missing.
   const char* operand(int number) const {

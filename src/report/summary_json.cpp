@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "report/reference_json.h"
+
 namespace veldmark {
 namespace {
 
@@ -60,7 +62,7 @@ Json endJson(const RunSummary& summary) {
 
 }  // namespace
 
-std::string formatSummaryJson(const RunSummary& summary) {
+std::string formatSummaryJson(const RunSummary& summary, const ReferenceComparison* reference) {
   Json document;
   document["inputs"] = inputsJson(summary.inputs);
   document["iterations"] = Json::array();
@@ -68,6 +70,7 @@ std::string formatSummaryJson(const RunSummary& summary) {
     document["iterations"].push_back(iterationJson(static_cast<int>(i + 1), summary.iterations[i]));
   }
   document["end"] = endJson(summary);
+  if (reference != nullptr) document["reference"] = referenceJson(*reference);
   document["warnings"] = Json::array();
   for (const Warning& warning : summary.warnings) document["warnings"].push_back(warning.message);
   return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";

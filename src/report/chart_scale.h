@@ -1,0 +1,55 @@
+// Where a value lands on a chart: linear and logarithmic axes, their ticks
+// and the short numbers written beside them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace veldmark {
+
+// One axis: the values from `low` to `high` drawn from pixel `from` to pixel
+// `to` (to < from for a vertical axis, whose pixels grow downwards).
+struct Axis {
+  double low = 0;
+  double high = 1;
+  double from = 0;
+  double to = 1;
+  bool logarithmic = false;  // REQUIRES low > 0 when set
+};
+
+/// The pixel of `value` on `axis`: from + (value - low) / (high - low) *
+/// (to - from), with log10 of each value on a logarithmic axis. A value
+/// outside [low, high] lands outside the span; low == high puts every value
+/// at `from`. Prints nothing.
+double place(const Axis& axis, double value);
+
+/// A linear axis from 0 (or from the lower of the two values when it is
+/// negative) to at least `largest`, its ends rounded out to whole steps of
+/// 1, 2 or 5 times a power of ten, about five steps in all. Prints nothing.
+Axis linearAxis(double smallest, double largest, double from, double to);
+
+/// A linear axis over [smallest, largest] itself (not from 0), its ends
+/// rounded out to whole steps; a single value gets a span of one step
+/// around it. Prints nothing.
+Axis spanAxis(double smallest, double largest, double from, double to);
+
+/// A logarithmic axis over whole decades holding [smallest, largest];
+/// REQUIRES 0 < smallest <= largest. Prints nothing.
+Axis logAxis(double smallest, double largest, double from, double to);
+
+/// The tick values of `axis`: its whole steps (linear) or decades (log),
+/// both ends included. Prints nothing.
+std::vector<double> axisTicks(const Axis& axis);
+
+/// A tick label: "0", "2.5", "40k", "1.25M", "1e-03"; with the axis' `step`
+/// (> 0) enough decimals that neighbouring ticks differ ("10.65M",
+/// "10.70M" for a step of 5e4). Prints nothing.
+std::string tickLabel(double value, double step = 0);
+
+/// The distance between neighbouring ticks of a linear axis. Prints nothing.
+double tickStep(const Axis& axis);
+
+/// `value` with one digit after the point ("%.1f"), for SVG coordinates.
+std::string pixel(double value);
+
+}  // namespace veldmark

@@ -1,0 +1,41 @@
+// The estimated table beside a reference table (an older survey, a model's
+// table, or a test network's true table): the statistics planners read and
+// the reference cells lined up with the estimate's pairs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "formats/reference_table.h"
+#include "report/comparison_statistics.h"
+#include "veldmark/types.h"
+#include "veldmark/zone_table.h"
+
+namespace veldmark {
+
+struct ReferenceComparison {
+  std::string path;                          // the reference file as named on the command line
+  double estimateTotal = 0;                  // sum of every cell of the estimate
+  double referenceTotal = 0;                 // sum of every pair the reference file gives
+  ComparisonStatistics cells;                // over the N * N ordered pairs of the estimate's zones
+  ComparisonStatistics origins;              // over the N origin totals (row sums)
+  ComparisonStatistics destinations;         // over the N destination totals (column sums)
+  std::vector<NodeId> missingFromReference;  // estimate zones the reference does not name
+  std::vector<NodeId> missingFromEstimate;   // reference zones the estimate does not have
+  std::vector<double> referenceCells;        // N * N: reference[i * N + j] for estimate zones i, j
+};
+
+/// Lines `reference` up with `estimate`'s zones: a pair the reference does
+/// not give counts as 0, reference pairs with a zone outside the estimate
+/// count only in referenceTotal. Fills every field except `path`, which the
+/// caller sets. Allocates N * N doubles; prints nothing; never fails.
+ReferenceComparison compareWithReference(const ZoneTable& estimate,
+                                         const ReferenceTable& reference);
+
+/// One warning line per non-empty list of missing zones, without the
+/// "veldmark: warning: " prefix, e.g. "ref.csv: 2 zones of the estimate are
+/// not in the reference (cells counted as 0): 25 26". At most 20 zones are
+/// named, then "and N more". Prints nothing.
+std::vector<std::string> comparisonWarnings(const ReferenceComparison& comparison);
+
+}  // namespace veldmark
