@@ -6,9 +6,10 @@
 #include <cmath>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <regex>
+#include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "support/test_support.h"
 
@@ -34,14 +35,21 @@ std::vector<std::string> siouxfalls(std::vector<std::string> options) {
 // The pairs of a file of "Origin" blocks of "d : v;" entries (both the trip
 // table file and the TNTP trip table are written so).
 std::map<std::pair<int, int>, double> originBlocks(const std::string& text) {
+  std::string spaced;
+  for (char c : text) {
+    spaced += (c == ';' || c == ':') ? std::string(" ") + c + " " : std::string(1, c);
+  }
+  std::istringstream in(spaced);
+  std::vector<std::string> words;
+  for (std::string word; in >> word;) words.push_back(word);
   std::map<std::pair<int, int>, double> pairs;
-  const std::regex token(R"(Origin\s+(\d+)|(\d+)\s*:\s*([0-9.eE+-]+);)");
-  int origin = 0;
-  for (std::sregex_iterator it(text.begin(), text.end(), token), end; it != end; ++it) {
-    if ((*it)[1].matched) {
-      origin = std::stoi((*it)[1]);
-    } else {
-      pairs[{origin, std::stoi((*it)[2])}] = std::stod((*it)[3]);
+  int origin = -1;
+  for (std::size_t k = 0; k + 1 < words.size(); ++k) {
+    if (words[k] == "Origin") {
+      origin = std::stoi(words[++k]);
+    } else if (origin >= 0 && k + 3 < words.size() && words[k + 1] == ":" && words[k + 3] == ";") {
+      pairs[{origin, std::stoi(words[k])}] = std::stod(words[k + 2]);
+      k += 3;
     }
   }
   return pairs;
