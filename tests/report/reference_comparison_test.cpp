@@ -65,8 +65,8 @@ TEST(ReferenceComparison, ReferenceWithMissingAndExtraZones) {
   const nlohmann::ordered_json json = referenceJson(comparison);
   EXPECT_EQ(json["reference_total"], 12.0);
   EXPECT_NEAR(json["cells"]["r_squared"].get<double>(), 7.0 / 15.0, 1e-15);
-  EXPECT_EQ(json["zones_missing_from_reference"], nlohmann::json::array({2}));
-  EXPECT_EQ(json["zones_missing_from_estimate"], nlohmann::json::array({3}));
+  EXPECT_EQ(json["zones_missing_from_reference"], nlohmann::ordered_json::array({2}));
+  EXPECT_EQ(json["zones_missing_from_estimate"], nlohmann::ordered_json::array({3}));
 }
 
 TEST(ReferenceComparison, EmptyReferenceGivesNullStatisticsAndNamesTwentyZonesAtMost) {
