@@ -7,8 +7,6 @@
 namespace veldmark {
 namespace {
 
-constexpr int kMaxThreads = 1024;
-
 // One option: its name (without "--"), whether it takes a value, and what it
 // does with it.
 struct OptionRule {
@@ -24,9 +22,7 @@ Status setPath(std::optional<std::string>& field, std::string_view value) {
 
 Status setThreads(Options& options, std::string_view value) {
   int threads = 0;
-  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), threads);
-  if (error != std::errc() || end != value.data() + value.size() || threads < 1 ||
-      threads > kMaxThreads) {
+  if (!parseThreadCount(value, threads)) {
     return Status{"option '--threads' needs a whole number from 1 to " +
                   std::to_string(kMaxThreads) + ", not '" + std::string(value) + "'"};
   }
@@ -90,6 +86,17 @@ Status parseOne(int argc, char** argv, int& index, Options& options) {
 }
 
 }  // namespace
+
+bool parseThreadCount(std::string_view text, int& threads) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < 1 ||
+      value > kMaxThreads) {
+    return false;
+  }
+  threads = value;
+  return true;
+}
 
 Status parseOptions(int argc, char** argv, Options& options) {
   int index = 1;

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "veldmark/types.h"
@@ -26,6 +27,13 @@ struct Options {
   bool version = false;                      // --version
   std::vector<char*> operands;               // BASE ABSTRACT FLOWS [TRIPS] and anything after
 };
+
+/// The most threads a run may be given.
+inline constexpr int kMaxThreads = 1024;
+
+/// Reads a thread count: a whole number from 1 to kMaxThreads and nothing
+/// else. Returns false, leaving `threads` as it was, otherwise.
+bool parseThreadCount(std::string_view text, int& threads);
 
 /// Parses argv[1..argc) into `options`. Fails with "unknown option '--x'
 /// (see veldmark --help)", "option '--x' needs a value (...)", "option '--x'

@@ -1,15 +1,18 @@
 #include "driver/run.h"
 
+#include <cstdlib>
 #include <new>
 #include <string>
 
 #include "driver/clock.h"
 #include "driver/console_stream.h"
 #include "driver/diagnostics.h"
+#include "driver/progress.h"
 #include "driver/report_step.h"
 #include "driver/run_state.h"
 #include "driver/table_forms.h"
 #include "driver/table_output.h"
+#include "driver/thread_count.h"
 #include "driver/usage.h"
 #include "estimation/outer_iteration.h"
 #include "estimation/starting_tables.h"
@@ -91,15 +94,17 @@ int readInputs(Run& run) {
   }
 }
 
-EstimationSettings estimationSettings(const Run& run) {
+EstimationSettings estimationSettings(const Run& run, ProgressLine& progress) {
   EstimationSettings settings;
   settings.threads = run.options.threads > 0 ? run.options.threads : 1;
+  settings.onPass = progressHook(progress);
   return settings;
 }
 
 int estimate(Run& run) {
+  ProgressLine progress = startProgress(run.errors, progressWanted(run.options.noProgress));
   const Status status = allocateWorkspace(run.abstract.zoneCount(), run.abstract.linkCount(),
-                                          run.workspace, estimationSettings(run));
+                                          run.workspace, estimationSettings(run, progress));
   if (!status.ok()) return fail(run, status);
   buildStartingTables(run.workspace, run.abstract, run.console);
   // The workspace is allocated up front; what the passes still take (index
@@ -108,9 +113,12 @@ int estimate(Run& run) {
   try {
     run.record = runOuterIterations(run.workspace, run.abstract, run.console);
   } catch (const std::bad_alloc&) {
+    eraseProgress(progress);
     run.console << "\n";
     return fail(run, Status{"out of memory during the estimation"});
   }
+  eraseProgress(progress);
+  run.workspace.settings.onPass = nullptr;  // the line is gone with this scope
   return 0;
 }
 
@@ -155,6 +163,10 @@ int runSteps(int argc, char** argv, std::ostream& console, std::ostream& errors,
   }
   if (options.help || options.version) {
     return writeUsage(options.version ? "--version" : "--help", console);
+  }
+  if (Status status = settleThreadCount(std::getenv("VELDMARK_THREADS"), options); !status.ok()) {
+    errors << "veldmark: " << status.message << "\n";
+    return 1;
   }
   Run run(options, console, errors);
   writeBanner(console);

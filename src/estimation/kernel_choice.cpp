@@ -23,7 +23,8 @@ void invertBasis(EstimationWorkspace& workspace) {
     invertMatrix(workspace.BasisMatrix, l, workspace.BasisInverse);
     return;
   }
-  fast::invertMatrix(workspace.BasisMatrix, l, workspace.BasisInverse, workspace.Scratch.dense);
+  fast::invertMatrix(workspace.BasisMatrix, l, workspace.BasisInverse, workspace.Scratch.dense,
+                     workspace.Team.get());
   fast::indexBasisAndInverse(workspace);
 }
 
@@ -61,9 +62,13 @@ bool hasNegativeCycle(EstimationWorkspace& workspace, const AbstractNetwork& net
 }
 
 void allPairsShortestPaths(EstimationWorkspace& workspace) {
-  const auto kernel = workspace.settings.referenceKernels ? veldmark::allPairsShortestPaths
-                                                          : fast::allPairsShortestPaths;
-  kernel(workspace.zoneCount, workspace.PathPredecessorMatrix, workspace.PathCostMatrix);
+  if (workspace.settings.referenceKernels) {
+    veldmark::allPairsShortestPaths(workspace.zoneCount, workspace.PathPredecessorMatrix,
+                                    workspace.PathCostMatrix);
+  } else {
+    fast::allPairsShortestPaths(workspace.zoneCount, workspace.PathPredecessorMatrix,
+                                workspace.PathCostMatrix, workspace.Team.get());
+  }
 }
 
 PricingResult priceColumns(EstimationWorkspace& workspace, const AbstractNetwork& network) {
@@ -99,7 +104,8 @@ void updateBasicValues(EstimationWorkspace& workspace, const AbstractNetwork& ne
 double basisDeterminant(EstimationWorkspace& workspace) {
   if (workspace.settings.referenceKernels)
     return luDeterminant(workspace.BasisMatrix, workspace.linkCount);
-  return fast::luDeterminant(workspace.BasisMatrix, workspace.linkCount, workspace.Scratch.dense);
+  return fast::luDeterminant(workspace.BasisMatrix, workspace.linkCount, workspace.Scratch.dense,
+                             workspace.Team.get());
 }
 
 }  // namespace veldmark::chosen

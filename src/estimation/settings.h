@@ -18,6 +18,10 @@ struct EstimationSettings {
   bool referenceKernels = kReferenceKernelsByDefault;
   // Threads a pass may use; 1 starts none.
   int threads = 1;
+  // A step of a pass with fewer rows (zones or links) than this runs on one
+  // thread; no thread is started when both counts are below it. Tests lower
+  // it to share out even a tiny network's steps.
+  int fewestRowsToShare = 64;
   // Called as each pivot pass starts, with the outer iteration (from 1) and
   // the pass (from 1); may be empty. Must not print to the console.
   std::function<void(int iteration, int pass)> onPass;

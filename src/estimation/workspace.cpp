@@ -2,6 +2,7 @@
 
 #include <new>
 #include <string>
+#include <system_error>
 
 namespace veldmark {
 namespace {
@@ -40,6 +41,19 @@ bool allocateVectors(EstimationWorkspace& workspace, int n, int l) {
   return true;
 }
 
+// The team of the faster kernels: none for one thread, for the reference
+// kernels or when no step has enough rows to share; none either when the
+// system refuses a thread (the run then goes on alone, with the same bits).
+std::shared_ptr<ThreadTeam> startTeam(const EstimationSettings& settings, int n, int l) {
+  if (settings.threads <= 1 || settings.referenceKernels) return nullptr;
+  if (n < settings.fewestRowsToShare && l < settings.fewestRowsToShare) return nullptr;
+  try {
+    return std::make_shared<ThreadTeam>(settings.threads, settings.fewestRowsToShare);
+  } catch (const std::system_error&) {
+    return nullptr;
+  }
+}
+
 }  // namespace
 
 std::size_t workspaceBytes(int zoneCount, int linkCount) {
@@ -62,6 +76,7 @@ Status allocateWorkspace(int zoneCount, int linkCount, EstimationWorkspace& work
                   " zones and " + std::to_string(linkCount) + " links (" +
                   std::to_string(workspaceBytes(zoneCount, linkCount) >> 20) + " MiB)"};
   }
+  workspace.Team = startTeam(settings, zoneCount, linkCount);
   // A trace through a pair that no path ever joined ends at its origin.
   for (int j = 0; j < zoneCount; ++j) {
     for (int k = 0; k < zoneCount; ++k) workspace.PathPredecessorMatrix[j][k] = j;

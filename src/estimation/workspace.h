@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 #include "estimation/fast/pivot_scratch.h"
 #include "estimation/settings.h"
+#include "numeric/thread_team.h"
 #include "veldmark/types.h"
 
 namespace veldmark {
@@ -43,10 +45,14 @@ struct EstimationWorkspace {
   std::vector<double> SearchLowerLinkFlows;
   std::vector<double> SearchUpperLinkFlows;
   fast::PivotScratch Scratch;  // indexes of the faster pivot paths (unused by the reference ones)
+  // The threads the faster pivot steps share their work among: null for one
+  // thread (no thread is started), else settings.threads members.
+  std::shared_ptr<ThreadTeam> Team;
 };
 
 /// Allocates every member for `zoneCount` zones and `linkCount` links and
-/// keeps `settings` for the run (and, unless they choose the reference
+/// keeps `settings` for the run (starting the Team's settings.threads - 1
+/// threads when it is above 1) (and, unless they choose the reference
 /// kernels, allocates the faster kernels' L x L
 /// working storage, so that no pass can run out of memory midway) and sets
 /// PathPredecessorMatrix[j][k] = j; all other matrix entries are left unset

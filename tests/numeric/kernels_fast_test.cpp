@@ -6,6 +6,7 @@
 
 #include <array>
 #include <limits>
+#include <memory>
 #include <random>
 
 #include "numeric/fast/lu_determinant.h"
@@ -203,10 +204,14 @@ std::vector<Link> randomLinks(Random& random, int n, int count) {
 }
 
 TEST(FastShortestPaths, FloydWarshallSameBitsAsReference) {
+  const int threads[] = {1, 2, 3, 8};
+  std::unique_ptr<ThreadTeam> teams[4];
+  for (int t = 1; t < 4; ++t) teams[t] = std::make_unique<ThreadTeam>(threads[t]);
   int negativeDiagonal = 0, unreached = 0;
   for (std::uint64_t seed = 1; seed <= 200 && !HasFailure(); ++seed) {
     Random random{std::mt19937_64(seed)};
-    const int n = seed % 50 == 0 ? 60 + random.below(40) : random.below(24);
+    // Every tenth graph large enough for the rows to be shared among threads.
+    const int n = seed % 10 == 0 ? 64 + random.below(40) : random.below(24);
     std::vector<Link> links = randomLinks(random, n, (1 + random.below(4)) * n);
     // Two graphs in three without negative costs, so that most intermediates
     // keep D[i][i] >= 0 and take the vectorised rows.
@@ -217,15 +222,23 @@ TEST(FastShortestPaths, FloydWarshallSameBitsAsReference) {
       if (reference.d.entries[i] == kUnreachable) reference.p.entries[i] = random.below(n);
       if (seed % 4 == 0) reference.d.entries[i] = linkCost(random);
     }
-    PathTables fast{0, {}};
-    fast.d = testing::copyOf(reference.d);
-    fast.p = testing::copyOf(reference.p);
+    std::vector<PathTables> fast;
+    for (int t = 0; t < 4; ++t) {
+      PathTables& tables = fast.emplace_back(0, std::vector<Link>{});
+      tables.d = testing::copyOf(reference.d);
+      tables.p = testing::copyOf(reference.p);
+    }
     allPairsShortestPaths(n, reference.p, reference.d);
-    fast::allPairsShortestPaths(n, fast.p, fast.d);
+    for (int t = 0; t < 4; ++t)
+      fast::allPairsShortestPaths(n, fast[t].p, fast[t].d, teams[t].get());
     SCOPED_TRACE(::testing::Message() << "seed " << seed << " zones " << n);
     for (int i = 0; i < n * n; ++i) {
-      EXPECT_TRUE(sameBits(fast.d.entries[i], reference.d.entries[i])) << "D entry " << i;
-      EXPECT_EQ(fast.p.entries[i], reference.p.entries[i]) << "P entry " << i;
+      for (int t = 0; t < 4; ++t) {
+        EXPECT_TRUE(sameBits(fast[t].d.entries[i], reference.d.entries[i]))
+            << "D entry " << i << ", threads " << threads[t];
+        EXPECT_EQ(fast[t].p.entries[i], reference.p.entries[i])
+            << "P entry " << i << ", threads " << threads[t];
+      }
       negativeDiagonal += i % (n + 1) == 0 && reference.d.entries[i] < 0;
       unreached += reference.d.entries[i] == kUnreachable;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "estimation/fast/sparse_patterns.h"
+#include "numeric/thread_team.h"
 
 namespace veldmark::fast {
 namespace {
@@ -44,6 +45,43 @@ bool duplicatesBasicColumnFast(const PivotScratch& scratch, const std::vector<in
   return false;
 }
 
+// Origin row g of the pricing scan, starting from the running best `best`
+// (updated): the last pair of the row that became the best, or no pair
+// (BestReducedCost kUnreachable).
+//
+// Why the rows' results, taken in row order with "strictly less", give the
+// pair of one row-major scan. That scan ends with the pair W that is first in
+// row-major order among the non-duplicate pairs whose reduced cost r equals
+// m, the least r below kUnreachable among non-duplicates (NaN never
+// qualifies): every non-duplicate pair with r below the running best becomes
+// the best, so the best ends at m, and it is set at the first pair reaching
+// m, as only a strictly smaller r replaces it. Whether a pair duplicates a
+// basic column does not depend on the scan. Here each thread's running best
+// is always the r of a non-duplicate pair it took earlier in row-major order
+// (its rows come in increasing order), or kUnreachable. When the thread of
+// W's row reaches W its best is above m (a best of m would be a
+// non-duplicate pair with r = m before W), so W is taken, and nothing after
+// it in the row replaces it (no r is below m). Every row before W's reports
+// above m or nothing (a report of m would again precede W); rows after it
+// report m or more. So the first row reporting a strictly least value is
+// W's row, and it reports W.
+PricingResult scanOriginRow(const EstimationWorkspace& workspace, ZoneIndex g, double& best,
+                            std::vector<int>& links) {
+  PricingResult row;
+  const double* cost = workspace.CostTable[g];
+  const double* pathCost = workspace.PathCostMatrix[g];
+  for (ZoneIndex i = 0; i < workspace.zoneCount; ++i) {
+    const double reduced = cost[i] + pathCost[i];
+    if (!(reduced < best)) continue;
+    tracePathLinks(workspace, g, i, links);
+    if (duplicatesBasicColumnFast(workspace.Scratch, links)) continue;
+    best = reduced;
+    row.BestReducedCost = reduced;
+    row.EnteringPair = OdPair{g, i};
+  }
+  return row;
+}
+
 }  // namespace
 
 void indexFirstLinks(EstimationWorkspace& workspace, const AbstractNetwork& network) {
@@ -67,20 +105,22 @@ void traceColumn(const EstimationWorkspace& workspace, ZoneIndex origin, ZoneInd
 PricingResult priceColumns(EstimationWorkspace& workspace, const AbstractNetwork& network) {
   if (!workspace.Scratch.zeroOneBasis) return veldmark::priceColumns(workspace, network);
   indexBasicColumns(workspace);
-  PricingResult result;
-  std::vector<int>& links = workspace.Scratch.pathLinks;
   const int n = workspace.zoneCount;
-  for (ZoneIndex g = 0; g < n; ++g) {
-    const double* cost = workspace.CostTable[g];
-    const double* pathCost = workspace.PathCostMatrix[g];
-    for (ZoneIndex i = 0; i < n; ++i) {
-      const double reduced = cost[i] + pathCost[i];
-      if (!(reduced < result.BestReducedCost)) continue;
-      tracePathLinks(workspace, g, i, links);
-      if (duplicatesBasicColumnFast(workspace.Scratch, links)) continue;
-      result.BestReducedCost = reduced;
-      result.EnteringPair = OdPair{g, i};
+  std::vector<PricingResult> rowBest(static_cast<std::size_t>(n));
+  // Each member scans its block of origin rows in increasing order and
+  // carries its running best from one row to the next.
+  shareRows(workspace.Team.get(), n, [&](int member, int members) {
+    std::vector<int> links;
+    double best = kUnreachable;
+    for (ZoneIndex g = blockFirst(n, member, members); g < blockFirst(n, member + 1, members);
+         ++g) {
+      rowBest[g] = scanOriginRow(workspace, g, best, links);
     }
+  });
+  // --- The rows' results in row order: the first strictly least ------------------
+  PricingResult result;
+  for (const PricingResult& row : rowBest) {
+    if (row.BestReducedCost < result.BestReducedCost) result = row;
   }
   return result;
 }

@@ -19,6 +19,9 @@ void traceColumn(const EstimationWorkspace& workspace, ZoneIndex origin, ZoneInd
 /// As priceColumns. Candidates are traced as link lists only: the entering
 /// column is traced again after pricing, so EnteringColumn is not written.
 /// Falls back to priceColumns when the basis holds values other than 0 and 1.
+/// The origin rows are scanned by the members of workspace.Team, with the
+/// same entering pair as one row-major scan (the proof is beside the row
+/// scan).
 /// REQUIRES: indexFirstLinks and indexBasisAndInverse on this pass.
 PricingResult priceColumns(EstimationWorkspace& workspace, const AbstractNetwork& network);
 

@@ -1,5 +1,6 @@
 #include "estimation/fast/pivot_algebra.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "estimation/inverse_check.h"
 #include "estimation/link_prices.h"
 #include "estimation/pivot_step.h"
+#include "numeric/thread_team.h"
 
 namespace veldmark::fast {
 namespace {
@@ -43,6 +45,15 @@ void checkRow(const EstimationWorkspace& workspace, int c, std::vector<int>& acc
   }
 }
 
+// Whether row c of the check is row c of the identity.
+bool checkRowIsIdentity(const EstimationWorkspace& workspace, int c, std::vector<int>& acc) {
+  checkRow(workspace, c, acc);
+  for (int d = 0; d < static_cast<int>(acc.size()); ++d) {
+    if (acc[d] != (c == d ? 1 : 0)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // Whether the dense loop must stand in for the row-by-row check.
@@ -56,14 +67,16 @@ bool inverseCheckPasses(EstimationWorkspace& workspace) {
     return formInverseCheck(workspace.BasisMatrix, workspace.BasisInverse, l,
                             workspace.InverseCheckMatrix);
   }
-  std::vector<int> acc(static_cast<std::size_t>(l));
-  for (int c = 0; c < l; ++c) {
-    checkRow(workspace, c, acc);
-    for (int d = 0; d < l; ++d) {
-      if (acc[d] != (c == d ? 1 : 0)) return false;
+  // Each row is checked whole by one member; the answer is whether all pass.
+  std::atomic<bool> passes{true};
+  shareRows(workspace.Team.get(), l, [&](int member, int members) {
+    std::vector<int> acc(static_cast<std::size_t>(l));
+    for (int c = blockFirst(l, member, members); c < blockFirst(l, member + 1, members); ++c) {
+      if (!passes.load(std::memory_order_relaxed)) return;
+      if (!checkRowIsIdentity(workspace, c, acc)) passes.store(false, std::memory_order_relaxed);
     }
-  }
-  return true;
+  });
+  return passes.load();
 }
 
 void printInverseCheck(EstimationWorkspace& workspace, std::ostream& console) {

@@ -16,7 +16,8 @@ namespace veldmark::fast {
 /// As formInverseCheck: true when the integer accumulators form the
 /// identity. InverseCheckMatrix is not written (only a failing check is ever
 /// seen, through fast::printInverseCheck), which keeps its L x L pages
-/// untouched on a large network.
+/// untouched on a large network. The rows are checked by the members of
+/// workspace.Team, each row whole by one.
 bool inverseCheckPasses(EstimationWorkspace& workspace);
 
 /// Prints the check matrix as printInverseCheck does, one row computed at a

@@ -23,7 +23,6 @@ struct PivotScratch {
   bool zeroOneBasis = false;  // BasisMatrix holds only +0.0 and 1.0
   std::unordered_multimap<std::uint64_t, int> columnsByHash;  // link-set hash -> basic column
   std::vector<int> firstLink;  // N x N: first link in link order from zone a to b, or -1
-  std::vector<int> pathLinks;  // scratch: the links of a traced path
   std::vector<double> dense;   // L x L working storage of the sparse kernels, kept all zero
 };
 

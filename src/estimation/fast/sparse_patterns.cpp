@@ -3,25 +3,25 @@
 #include <cmath>
 
 #include "numeric/fast/nonzero_scan.h"
+#include "numeric/fast/row_blocks.h"
 
 namespace veldmark::fast {
 namespace {
 
-// Pattern of the rows of an L x L matrix; `accept` says whether every entry
-// passes `entryOk`.
+// Pattern of the rows of an L x L matrix, scanned by the members of `team`;
+// `accept` says whether every entry passes `entryOk`.
 template <typename EntryOk>
-void rowPattern(const DenseMatrix& matrix, int l, RowPattern& pattern, bool& accept,
-                EntryOk entryOk) {
-  pattern.start.assign(1, 0);
-  pattern.columns.clear();
-  accept = true;
-  for (int r = 0; r < l; ++r) {
-    forEachEntryNotPlusZero(matrix[r], l, [&](int c, double x) {
-      if (x != 0.0) pattern.columns.push_back(c);
-      accept = accept && entryOk(x);
-    });
-    pattern.start.push_back(static_cast<int>(pattern.columns.size()));
-  }
+void rowPattern(const DenseMatrix& matrix, int l, ThreadTeam* team, RowPattern& pattern,
+                bool& accept, EntryOk entryOk) {
+  accept = gatherRowPattern(l, team, pattern.start, pattern.columns,
+                            [&](int r, std::vector<int>& columns) {
+                              bool ok = true;
+                              forEachEntryNotPlusZero(matrix[r], l, [&](int c, double x) {
+                                if (x != 0.0) columns.push_back(c);
+                                ok = ok && entryOk(x);
+                              });
+                              return ok;
+                            });
 }
 
 // The transpose of a row pattern: rows of each column, increasing.
@@ -52,9 +52,10 @@ std::uint64_t hashLinkSet(const int* links, int count) {
 void indexBasisAndInverse(EstimationWorkspace& workspace) {
   PivotScratch& scratch = workspace.Scratch;
   const int l = workspace.linkCount;
-  rowPattern(workspace.BasisInverse, l, scratch.inverseRows, scratch.plainInverse,
+  ThreadTeam* team = workspace.Team.get();
+  rowPattern(workspace.BasisInverse, l, team, scratch.inverseRows, scratch.plainInverse,
              [](double x) { return std::isfinite(x); });
-  rowPattern(workspace.BasisMatrix, l, scratch.basisRows, scratch.zeroOneBasis,
+  rowPattern(workspace.BasisMatrix, l, team, scratch.basisRows, scratch.zeroOneBasis,
              [](double x) { return x == 1.0 || (x == 0.0 && !std::signbit(x)); });
   transposePattern(scratch.basisRows, l, scratch.basisColumns);
 }

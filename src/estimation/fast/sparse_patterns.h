@@ -7,7 +7,8 @@ namespace veldmark::fast {
 
 /// Fills Scratch.inverseRows from BasisInverse and sets plainInverse (every
 /// entry finite); fills Scratch.basisRows and basisColumns from
-/// BasisMatrix and sets zeroOneBasis (entries only +0.0 and 1.0).
+/// BasisMatrix and sets zeroOneBasis (entries only +0.0 and 1.0). The rows
+/// are scanned by the members of workspace.Team, with the same result.
 void indexBasisAndInverse(EstimationWorkspace& workspace);
 
 /// The zero/one columns of BasisMatrix by the hash of their link sets.

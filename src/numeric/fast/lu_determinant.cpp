@@ -72,13 +72,13 @@ bool eliminateColumn(Factorisation& f, int k, std::vector<int>& rows, std::vecto
 
 }  // namespace
 
-double luDeterminant(const DenseMatrix& a, int n, std::vector<double>& scratch) {
+double luDeterminant(const DenseMatrix& a, int n, std::vector<double>& scratch, ThreadTeam* team) {
   const std::size_t size = static_cast<std::size_t>(n) * n;
   if (scratch.size() < size) scratch.resize(size, 0.0);
   Factorisation f;
   f.n = n;
   f.a = scratch.data();
-  if (!copyNonzeros(a, n, f.a, f.columnRows)) return veldmark::luDeterminant(a, n);
+  if (!copyNonzeros(a, n, f.a, f.columnRows, team)) return veldmark::luDeterminant(a, n);
   f.stamp.assign(n, -1);
   std::vector<int> rows, pivotRow;
   bool finite = true;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "numeric/fast/nonzero_scan.h"
+#include "numeric/fast/row_blocks.h"
 #include "numeric/fast/sparse_scratch.h"
 #include "numeric/matrix_inverse.h"
 
@@ -36,11 +37,13 @@ struct Elimination {
 };
 
 // V = identity.
-void setIdentity(DenseMatrix& v, int n) {
-  for (int r = 0; r < n; ++r) {
-    std::memset(v[r], 0, sizeof(double) * n);
-    v[r][r] = 1.0;
-  }
+void setIdentity(DenseMatrix& v, int n, ThreadTeam* team) {
+  shareRows(team, n, [&](int member, int members) {
+    for (int r = blockFirst(n, member, members); r < blockFirst(n, member + 1, members); ++r) {
+      std::memset(v[r], 0, sizeof(double) * n);
+      v[r][r] = 1.0;
+    }
+  });
 }
 
 // The rows of column i's list whose entry there is nonzero, once each, in
@@ -143,7 +146,7 @@ void gatherThroughScratch(Elimination& e, DenseMatrix& v, const std::vector<int>
 
 // Row i of the result is the first row with a nonzero in column i, divided
 // entry by entry by that nonzero; rows without a source become zeros.
-void gatherAndScale(Elimination& e, DenseMatrix& v) {
+void gatherAndScale(Elimination& e, DenseMatrix& v, ThreadTeam* team) {
   const int n = e.n;
   std::vector<int> source(n, -1), rows;
   std::vector<double> divisor(n, 0.0);
@@ -166,35 +169,38 @@ void gatherAndScale(Elimination& e, DenseMatrix& v) {
   } else {
     gatherThroughScratch(e, v, source);
   }
-  for (int i = 0; i < n; ++i) {
-    if (source[i] < 0) continue;
-    double* out = v[i];
-    const double d = divisor[i];
-    for (int l = 0; l < n; ++l) out[l] = out[l] / d;
-  }
+  shareRows(team, n, [&](int member, int members) {
+    for (int i = blockFirst(n, member, members); i < blockFirst(n, member + 1, members); ++i) {
+      if (source[i] < 0) continue;
+      double* out = v[i];
+      const double d = divisor[i];
+      for (int l = 0; l < n; ++l) out[l] = out[l] / d;
+    }
+  });
 }
 
 }  // namespace
 
-void invertMatrix(const DenseMatrix& a, int n, DenseMatrix& out, std::vector<double>& scratch) {
+void invertMatrix(const DenseMatrix& a, int n, DenseMatrix& out, std::vector<double>& scratch,
+                  ThreadTeam* team) {
   const std::size_t size = static_cast<std::size_t>(n) * n;
   if (scratch.size() < size) scratch.resize(size, 0.0);
   Elimination e;
   e.n = n;
   e.w = scratch.data();
-  if (!copyNonzeros(a, n, e.w, e.columnRows)) {
+  if (!copyNonzeros(a, n, e.w, e.columnRows, team)) {
     veldmark::invertMatrix(a, n, out);
     return;
   }
   e.stamp.assign(n, -1);
   e.used.assign(n, 0);
-  setIdentity(out, n);
+  setIdentity(out, n, team);
   if (!eliminate(e, out)) {
     clearListed(e.w, e.n, e.columnRows);
     veldmark::invertMatrix(a, n, out);
     return;
   }
-  gatherAndScale(e, out);
+  gatherAndScale(e, out, team);
 }
 
 }  // namespace veldmark::fast

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "numeric/thread_team.h"
+
 namespace veldmark::fast {
 namespace {
 
@@ -104,33 +106,68 @@ void relaxActive(double dji, const double* di, const ZoneIndex* pi, double* dj, 
   }
 }
 
+// What every thread needs to know about intermediate i before the rows are
+// relaxed through it.
+struct Intermediate {
+  bool scalar = false;      // D[i][i] < 0 or NaN: the scalar loop ran on its own
+  double smallest = 0.0;    // min of row i
+  bool few = false;         // relax only the active destinations
+  std::vector<int> active;  // destinations some origin could still improve
+};
+
+// The serial part of intermediate i: the scalar loop when row i may change,
+// else the bounds that every origin row is relaxed with.
+void prepareIntermediate(int i, int n, double largest, ZoneIndexMatrix& p, DenseMatrix& d,
+                         Intermediate& step) {
+  step.scalar = !(d[i][i] >= 0);
+  if (step.scalar) {
+    relaxScalar(i, n, p, d);
+    return;
+  }
+  const double* di = d[i];
+  step.smallest = smallestInRow(di, n);
+  activeDestinations(di, n, smallestInColumn(d, i, n), largest, step.active);
+  step.few = step.active.size() * 2 < static_cast<std::size_t>(n);
+}
+
+// Origin row j through intermediate i. With D[i][i] >= 0 row i stays as it
+// is (D[i][i] + D[i][k] >= D[i][k]), so it is left alone: no thread writes
+// the row that the others read.
+void relaxOrigin(int i, int j, int n, double largest, const Intermediate& step, ZoneIndexMatrix& p,
+                 DenseMatrix& d) {
+  if (j == i) return;
+  const double dji = d[j][i];
+  // Rounding is monotone: dji + D[i][k] >= dji + smallest >= D[j][k].
+  if (!(dji + step.smallest < largest)) return;
+  if (step.few) {
+    relaxActive(dji, d[i], p[i], d[j], p[j], step.active);
+  } else {
+    relaxRow(dji, d[i], p[i], d[j], p[j], n);
+  }
+}
+
 }  // namespace
 
-void allPairsShortestPaths(int n, ZoneIndexMatrix& p, DenseMatrix& d) {
+void allPairsShortestPaths(int n, ZoneIndexMatrix& p, DenseMatrix& d, ThreadTeam* team) {
   // Entries only ever decrease, so the largest entry at the start bounds
   // every entry for the whole run.
   const double largest = largestEntry(n, d);
-  std::vector<int> active;
-  for (int i = 0; i < n; ++i) {
-    if (!(d[i][i] >= 0)) {
-      relaxScalar(i, n, p, d);
-      continue;
-    }
-    // Row i and column i stay as they are during this iteration.
-    const double* di = d[i];
-    const double smallest = smallestInRow(di, n);
-    activeDestinations(di, n, smallestInColumn(d, i, n), largest, active);
-    const bool few = active.size() * 2 < static_cast<std::size_t>(n);
-    for (int j = 0; j < n; ++j) {
-      const double dji = d[j][i];
-      // Rounding is monotone: dji + D[i][k] >= dji + smallest >= D[j][k].
-      if (!(dji + smallest < largest)) continue;
-      if (few) {
-        relaxActive(dji, di, p[i], d[j], p[j], active);
-      } else {
-        relaxRow(dji, di, p[i], d[j], p[j], n);
+  Intermediate step;
+  step.active.reserve(static_cast<std::size_t>(n));  // no allocation inside the team's work
+  // Every member walks the intermediates in order; member 0 prepares each,
+  // then every member relaxes its block of origin rows. Each row is relaxed
+  // by one member with the same operations as on one thread, so the split
+  // changes no bit. The barriers keep `step` and row i still while read.
+  shareRows(team, n, [&](int member, int members) {
+    const int first = blockFirst(n, member, members), end = blockFirst(n, member + 1, members);
+    for (int i = 0; i < n; ++i) {
+      if (member == 0) prepareIntermediate(i, n, largest, p, d, step);
+      if (members > 1) team->barrier();
+      if (!step.scalar) {
+        for (int j = first; j < end; ++j) relaxOrigin(i, j, n, largest, step, p, d);
       }
+      if (members > 1) team->barrier();
     }
-  }
+  });
 }
 }  // namespace veldmark::fast

@@ -1,0 +1,70 @@
+#include "driver/progress.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+namespace veldmark {
+namespace {
+
+constexpr std::chrono::milliseconds kRedrawInterval{200};
+constexpr const char* kEraseLine = "\r\033[K";
+
+// Elapsed seconds as M:SS, or H:MM:SS from an hour on.
+std::string elapsedText(double seconds) {
+  const long long whole = static_cast<long long>(seconds);
+  char text[32];
+  if (whole >= 3600) {
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60,
+                  whole % 60);
+  } else {
+    std::snprintf(text, sizeof text, "%lld:%02lld", whole / 60, whole % 60);
+  }
+  return text;
+}
+
+void draw(ProgressLine& line, int iteration, int pass, ProgressLine::Clock::time_point now) {
+  const double seconds = std::chrono::duration<double>(now - line.start).count();
+  *line.out << kEraseLine << progressText(iteration, pass, line.passes, seconds) << std::flush;
+  line.lastDraw = now;
+  line.drawn = true;
+}
+
+}  // namespace
+
+bool progressWanted(bool noProgress) {
+  return !noProgress && isatty(STDERR_FILENO) == 1;
+}
+
+ProgressLine startProgress(std::ostream& out, bool wanted) {
+  ProgressLine line;
+  line.out = wanted ? &out : nullptr;
+  line.start = ProgressLine::Clock::now();
+  return line;
+}
+
+std::function<void(int, int)> progressHook(ProgressLine& line) {
+  if (line.out == nullptr) return {};
+  return [&line](int iteration, int pass) {
+    ++line.passes;
+    const ProgressLine::Clock::time_point now = ProgressLine::Clock::now();
+    if (line.drawn && now - line.lastDraw < kRedrawInterval) return;
+    draw(line, iteration, pass, now);
+  };
+}
+
+void eraseProgress(ProgressLine& line) {
+  if (!line.drawn) return;
+  *line.out << kEraseLine << std::flush;
+  line.drawn = false;
+}
+
+std::string progressText(int iteration, int pass, long long passes, double seconds) {
+  char rate[32];
+  std::snprintf(rate, sizeof rate, "%.1f", seconds > 0 ? passes / seconds : 0.0);
+  return "iteration " + std::to_string(iteration) + ", pass " + std::to_string(pass) + ", " + rate +
+         " passes/s, " + elapsedText(seconds);
+}
+
+}  // namespace veldmark

@@ -1,0 +1,42 @@
+// The status line of a long run: on a terminal's standard error, rewritten
+// in place as the pivot passes go by, and erased when the estimation ends.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <ostream>
+#include <string>
+
+namespace veldmark {
+
+struct ProgressLine {
+  using Clock = std::chrono::steady_clock;
+  std::ostream* out = nullptr;  // where the line goes; null: no line
+  Clock::time_point start;      // when the estimation started
+  Clock::time_point lastDraw;   // when the line was last drawn
+  long long passes = 0;         // passes started in the whole run
+  bool drawn = false;           // a line is on the terminal
+};
+
+/// True when the line is wanted: standard error (descriptor 2) is a
+/// terminal and --no-progress was not given.
+bool progressWanted(bool noProgress);
+
+/// A line on `out` when `wanted`, else none; its clock starts now.
+ProgressLine startProgress(std::ostream& out, bool wanted);
+
+/// The pass hook for EstimationSettings::onPass: counts the pass and redraws
+/// the line ("\r\033[K" then "iteration I, pass P, R passes/s, M:SS") when
+/// none is drawn yet or at least 200 ms have gone by since the last drawing,
+/// so at most five times a second. Does nothing without a line.
+std::function<void(int iteration, int pass)> progressHook(ProgressLine& line);
+
+/// Erases a drawn line ("\r\033[K"), leaving the cursor where the line
+/// began; writes nothing when none is drawn. Safe to call more than once.
+void eraseProgress(ProgressLine& line);
+
+/// The text of the line (no control characters), e.g. "iteration 2, pass
+/// 317, 5.2 passes/s, 1:04".
+std::string progressText(int iteration, int pass, long long passes, double seconds);
+
+}  // namespace veldmark

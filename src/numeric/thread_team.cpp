@@ -1,0 +1,92 @@
+#include "numeric/thread_team.h"
+
+namespace veldmark {
+namespace {
+
+// About 10 to 40 microseconds of polling before a waiting member sleeps.
+constexpr int kSpins = 1000;
+
+// Returns when `word` no longer holds `seen`.
+void waitForChange(const std::atomic<unsigned>& word, unsigned seen) {
+  for (int spin = 0; spin < kSpins; ++spin) {
+    if (word.load(std::memory_order_acquire) != seen) return;
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+  }
+  while (word.load(std::memory_order_acquire) == seen) word.wait(seen, std::memory_order_acquire);
+}
+
+}  // namespace
+
+ThreadTeam::ThreadTeam(int size, int fewestRowsToShare)
+    : size_(size < 1 ? 1 : size), fewestRowsToShare_(fewestRowsToShare) {
+  workers_.reserve(static_cast<std::size_t>(size_ - 1));
+  for (int member = 1; member < size_; ++member) {
+    workers_.emplace_back([this, member] { work(member); });
+  }
+}
+
+ThreadTeam::~ThreadTeam() {
+  stopping_.store(true, std::memory_order_release);
+  dispatched_.fetch_add(1, std::memory_order_release);
+  dispatched_.notify_all();
+  workers_.clear();  // joins
+}
+
+void ThreadTeam::barrier() {
+  if (size_ == 1) return;
+  const unsigned generation = passed_.load(std::memory_order_acquire);
+  if (arrived_.fetch_add(1, std::memory_order_acq_rel) + 1 == static_cast<unsigned>(size_)) {
+    arrived_.store(0, std::memory_order_relaxed);
+    passed_.fetch_add(1, std::memory_order_release);
+    passed_.notify_all();
+    return;
+  }
+  waitForChange(passed_, generation);
+}
+
+void ThreadTeam::run(const std::function<void(int)>& body) {
+  if (size_ == 1) {
+    body(0);
+    return;
+  }
+  body_ = &body;
+  failure_ = nullptr;
+  failed_.store(false, std::memory_order_relaxed);
+  dispatched_.fetch_add(1, std::memory_order_release);
+  dispatched_.notify_all();
+  try {
+    body(0);
+  } catch (...) {
+    if (!failed_.exchange(true)) failure_ = std::current_exception();
+  }
+  barrier();
+  if (failure_) std::rethrow_exception(failure_);
+}
+
+void ThreadTeam::work(int member) {
+  unsigned seen = 0;
+  for (;;) {
+    waitForChange(dispatched_, seen);
+    seen = dispatched_.load(std::memory_order_acquire);
+    if (stopping_.load(std::memory_order_acquire)) return;
+    try {
+      (*body_)(member);
+    } catch (...) {
+      if (!failed_.exchange(true)) failure_ = std::current_exception();
+    }
+    barrier();
+  }
+}
+
+void shareRows(ThreadTeam* team, int rows, const std::function<void(int, int)>& body) {
+  if (team == nullptr || team->size() == 1 || rows < team->fewestRowsToShare()) {
+    body(0, 1);
+    return;
+  }
+  const int members = team->size();
+  team->run([&](int member) { body(member, members); });
+}
+
+}  // namespace veldmark

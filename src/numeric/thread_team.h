@@ -1,0 +1,71 @@
+// A small team of threads for the pivot passes: the caller and size - 1
+// workers started once (std::jthread), which run one body at a time and meet
+// at barriers. A waiting member spins for a few microseconds and then sleeps
+// (std::atomic::wait), so a busy machine loses little to it; OpenMP's
+// spinning barriers were measured to slow a run 20-fold there (see
+// docs/PERFORMANCE.md).
+#pragma once
+
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <thread>
+#include <vector>
+
+namespace veldmark {
+
+/// Below this many rows a step of a pass is left to one thread by default:
+/// sharing it would cost more than it saves.
+inline constexpr int kFewestRowsToShare = 64;
+
+class ThreadTeam {
+ public:
+  /// A team of `size` members (at least 1): starts size - 1 threads; a team
+  /// of one starts none. Work of fewer than `fewestRowsToShare` rows is left
+  /// to the calling thread (see shareRows).
+  explicit ThreadTeam(int size, int fewestRowsToShare = kFewestRowsToShare);
+  /// Stops and joins the workers. REQUIRES: no run in progress.
+  ~ThreadTeam();
+  ThreadTeam(const ThreadTeam&) = delete;
+  ThreadTeam& operator=(const ThreadTeam&) = delete;
+
+  int size() const { return size_; }
+  int fewestRowsToShare() const { return fewestRowsToShare_; }
+
+  /// Calls body(member) once on every member 0 .. size - 1 (member 0 on the
+  /// calling thread) and returns when all have returned. An exception thrown
+  /// by a body is rethrown here (the first one) after all have returned.
+  /// REQUIRES: not called from inside a body.
+  void run(const std::function<void(int member)>& body);
+
+  /// Inside a body: returns when every member has called it (once more).
+  /// What a member wrote before it is seen by every member after it.
+  void barrier();
+
+ private:
+  void work(int member);
+
+  int size_;
+  int fewestRowsToShare_;
+  std::atomic<unsigned> arrived_{0};     // members at the current barrier
+  std::atomic<unsigned> passed_{0};      // barriers passed: the barrier's generation
+  std::atomic<unsigned> dispatched_{0};  // bodies handed out
+  std::atomic<bool> stopping_{false};
+  const std::function<void(int)>* body_ = nullptr;
+  std::exception_ptr failure_;
+  std::atomic<bool> failed_{false};
+  std::vector<std::jthread> workers_;
+};
+
+/// Calls body(member, members) on each member of `team`'s members, or once
+/// as body(0, 1) on the calling thread when `team` is null, has one member
+/// or `rows` is below its fewestRowsToShare (too little work to share).
+void shareRows(ThreadTeam* team, int rows, const std::function<void(int, int)>& body);
+
+/// The rows [first, end) of member `member` of `members` out of `rows`:
+/// contiguous blocks in member order, sizes differing by at most one.
+inline int blockFirst(int rows, int member, int members) {
+  return static_cast<int>(static_cast<long long>(rows) * member / members);
+}
+
+}  // namespace veldmark
