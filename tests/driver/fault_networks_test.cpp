@@ -17,6 +17,7 @@
 
 #include "estimation/outer_iteration.h"
 #include "estimation/starting_tables.h"
+#include "estimation/team_runs.h"
 #include "estimation/workspace.h"
 #include "input/link_file.h"
 #include "input/link_flow_file.h"
@@ -152,6 +153,18 @@ TEST(FaultNetworks, EachTakesItsPathAndRunsToTheEnd) {
     EXPECT_NE(run.out.find(probed.productConsole), std::string::npos);
     EXPECT_NE(run.out.find(" : Finishing\n   CPU time elapsed: "), std::string::npos);
     EXPECT_EQ(readFile(dir.file("trips.txt")).rfind("<NUMBER OF ZONES> ", 0), 0u);
+  }
+}
+
+// Each network's awkward path gives the same bytes on teams of 1, 2, 3 and 8
+// threads with every step shared out.
+TEST(FaultNetworks, SameBytesOnEveryTeam) {
+  for (const FaultNetwork& fault : faultNetworks()) {
+    SCOPED_TRACE(fault.path);
+    ScratchDir dir;
+    AbstractNetwork network;
+    ASSERT_TRUE(readNetwork(dir, fault.network, network));
+    expectSameBytesOnEveryTeam(network);
   }
 }
 

@@ -19,6 +19,7 @@
 
 #include "estimation/outer_iteration.h"
 #include "estimation/starting_tables.h"
+#include "estimation/team_runs.h"
 #include "estimation/workspace.h"
 #include "input/link_file.h"
 #include "input/link_flow_file.h"
@@ -299,6 +300,57 @@ TEST(GoldenRuns, FitAndSummaryAgreeWithTheConsoleTheTableAndTheSchema) {
     expectSummaryOfTheRun(summary, run, trips);
     expectFit(testing::readFile(dir.file("fit.csv")), summary["inputs"]);
   }
+}
+
+// The golden networks and a family of generated ones, from 3 zones (fewer
+// rows than threads) to 30, give the same bytes on teams of 1, 2, 3 and 8
+// threads with every step shared out.
+TEST(GoldenRuns, SameBytesOnEveryTeam) {
+  std::vector<testing::GeneratorOptions> networks;
+  for (const auto& c : kCases) networks.push_back(c.options);
+  networks.push_back({3, 2.0, 1, 0, 1, 0.0, 0.0, 0, 0, false});
+  networks.push_back({9, 3.0, 7, 2, 0, 0.2, 0.0, 0, 0, false});
+  networks.push_back({30, 2.5, 3, 1, 1, 0.0, 0.1, 1, 1, false});
+  for (const testing::GeneratorOptions& options : networks) {
+    SCOPED_TRACE(::testing::Message() << options.zones << " zones, seed " << options.seed);
+    testing::ScratchDir dir;
+    writeInputs(options, dir);
+    InProcessRun run;
+    estimateInProcess(dir, false, run);
+    if (HasFatalFailure()) return;
+    testing::expectSameBytesOnEveryTeam(run.abstract);
+  }
+}
+
+// The program itself on a network large enough to share its steps by
+// default: the same console and trip table file for --threads 1, 2 and 8
+// and with VELDMARK_THREADS=3 instead of the option.
+TEST(GoldenRuns, ProgramGivesTheSameBytesOnAnyThreadCount) {
+  if (!std::filesystem::exists(VELDMARK_BINARY)) GTEST_SKIP() << "not built: " VELDMARK_BINARY;
+  testing::ScratchDir dir;
+  writeInputs({66, 2.0, 9, 0, 0, 0.0, 0.0, 0, 0, false}, dir);
+  std::string firstConsole, firstTrips, firstErr;
+  for (const char* threads : {"1", "2", "8", "env"}) {
+    SCOPED_TRACE(threads);
+    std::vector<std::string> args = {"base.txt", "abstract.txt", "flows.txt", "trips.txt"};
+    if (std::string(threads) != "env")
+      args.insert(args.begin(), std::string("--threads=") + threads);
+    if (std::string(threads) == "env") setenv("VELDMARK_THREADS", "3", 1);
+    const testing::RunResult result = testing::runVeldmark(args, dir.path());
+    unsetenv("VELDMARK_THREADS");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::string console = testing::maskClock(result.out);
+    const std::string trips = testing::readFile(dir.file("trips.txt"));
+    if (firstConsole.empty()) {
+      firstConsole = console;
+      firstTrips = trips;
+      firstErr = result.err;
+    }
+    EXPECT_EQ(console, firstConsole);
+    EXPECT_EQ(trips, firstTrips);
+    EXPECT_EQ(result.err, firstErr);
+  }
+  EXPECT_NE(firstConsole.find(" : Finishing"), std::string::npos);
 }
 
 }  // namespace

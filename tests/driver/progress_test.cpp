@@ -1,0 +1,175 @@
+// The progress line: drawn on standard error only when it is a terminal (a
+// pseudo-terminal here), rewritten in place, erased at the end, never on the
+// console; the thread count from --threads, VELDMARK_THREADS or the CPUs the
+// process may use, and a run on one thread starts no thread.
+#include "driver/progress.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "driver/thread_count.h"
+#include "estimation/workspace.h"
+#include "support/network_generator.h"
+#include "support/test_support.h"
+
+namespace veldmark::testing {
+namespace {
+
+struct TerminalRun {
+  int exitCode = -1;
+  std::string terminal;  // what the program wrote to the terminal (its standard error)
+  std::string out;       // its standard output, a file
+};
+
+// Runs the binary in `dir` with standard error (and input) on a
+// pseudo-terminal and standard output to a file.
+TerminalRun runOnTerminal(const std::vector<std::string>& args, const ScratchDir& dir) {
+  TerminalRun run;
+  const std::string outPath = dir.file(".stdout");
+  int terminal = -1;
+  const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+  if (child == 0) {
+    dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+    std::vector<std::string> copies = {VELDMARK_BINARY};
+    copies.insert(copies.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : copies) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    if (chdir(dir.path().c_str()) == 0) execv(argv[0], argv.data());
+    _exit(127);
+  }
+  if (child < 0) return run;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t got = read(terminal, buffer, sizeof buffer);
+    if (got > 0) run.terminal.append(buffer, static_cast<std::size_t>(got));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;  // EIO once the child has closed the terminal
+  }
+  close(terminal);
+  int status = 0;
+  waitpid(child, &status, 0);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = readFile(outPath);
+  return run;
+}
+
+void writeNetwork(const ScratchDir& dir) {
+  const GeneratedNetwork network = generateNetwork({12, 2.0, 3});
+  dir.write("base.txt", network.base);
+  dir.write("abstract.txt", network.abstract);
+  dir.write("flows.txt", network.flows);
+}
+
+TEST(Progress, LineOnlyOnATerminalErasedAtTheEndConsoleUnchanged) {
+  if (!std::filesystem::exists(VELDMARK_BINARY)) GTEST_SKIP() << "not built: " VELDMARK_BINARY;
+  ScratchDir dir;
+  writeNetwork(dir);
+  const std::vector<std::string> files = {"base.txt", "abstract.txt", "flows.txt", "trips.txt"};
+  const RunResult plain = runVeldmark(files, dir.path());
+  ASSERT_EQ(plain.exitCode, 0);
+  EXPECT_EQ(plain.err, "");  // standard error a file: no line
+
+  const TerminalRun shown = runOnTerminal(files, dir);
+  ASSERT_EQ(shown.exitCode, 0);
+  EXPECT_EQ(maskClock(shown.out), maskClock(plain.out));
+  const std::string erase = "\r\033[K";
+  EXPECT_EQ(shown.terminal.rfind(erase + "iteration 1, pass 1, ", 0), 0u) << shown.terminal;
+  EXPECT_EQ(shown.terminal.find('\n'), std::string::npos);  // one line, rewritten in place
+  ASSERT_GE(shown.terminal.size(), 2 * erase.size());
+  EXPECT_EQ(shown.terminal.substr(shown.terminal.size() - erase.size()), erase);  // erased
+  EXPECT_NE(shown.terminal.find(" passes/s, 0:0"), std::string::npos);
+
+  std::vector<std::string> quiet = files;
+  quiet.insert(quiet.begin(), "--no-progress");
+  const TerminalRun hidden = runOnTerminal(quiet, dir);
+  ASSERT_EQ(hidden.exitCode, 0);
+  EXPECT_EQ(hidden.terminal, "");
+  EXPECT_EQ(maskClock(hidden.out), maskClock(plain.out));
+}
+
+TEST(Progress, TextAndRateOfRedraws) {
+  EXPECT_EQ(progressText(2, 317, 634, 64.9), "iteration 2, pass 317, 9.8 passes/s, 1:04");
+  EXPECT_EQ(progressText(1, 1, 1, 0.0), "iteration 1, pass 1, 0.0 passes/s, 0:00");
+  EXPECT_EQ(progressText(3, 9, 5000, 3725.0), "iteration 3, pass 9, 1.3 passes/s, 1:02:05");
+  // A burst of passes draws once; the line is erased once.
+  std::ostringstream terminal;
+  ProgressLine line = startProgress(terminal, true);
+  const auto hook = progressHook(line);
+  for (int pass = 1; pass <= 1000; ++pass) hook(1, pass);
+  eraseProgress(line);
+  eraseProgress(line);
+  const std::string text = terminal.str();
+  EXPECT_EQ(text.rfind("\r\033[Kiteration 1, pass 1, ", 0), 0u);
+  EXPECT_EQ(text.find("\r\033[K", 1), text.size() - 4) << text;  // drawn once, erased once
+  std::ostringstream none;
+  ProgressLine off = startProgress(none, false);
+  EXPECT_FALSE(progressHook(off));
+  eraseProgress(off);
+  EXPECT_EQ(none.str(), "");
+}
+
+int taskCount() {
+  int tasks = 0;
+  for ([[maybe_unused]] const auto& entry :
+       std::filesystem::directory_iterator("/proc/self/task")) {
+    ++tasks;
+  }
+  return tasks;
+}
+
+TEST(ThreadCount, OptionThenEnvironmentThenAffinityAndOneThreadStartsNone) {
+  Options options;
+  options.threads = 5;
+  EXPECT_TRUE(settleThreadCount("3", options).ok());
+  EXPECT_EQ(options.threads, 5);  // --threads wins
+  options.threads = 0;
+  EXPECT_TRUE(settleThreadCount("3", options).ok());
+  EXPECT_EQ(options.threads, 3);
+  for (const char* unset : {static_cast<const char*>(nullptr), ""}) {
+    options.threads = 0;
+    EXPECT_TRUE(settleThreadCount(unset, options).ok());
+    EXPECT_EQ(options.threads, affinityCpuCount());
+  }
+  EXPECT_GE(affinityCpuCount(), 1);
+  for (const char* bad : {"0", "1025", "two", "2 ", "-1"}) {
+    options.threads = 0;
+    EXPECT_EQ(
+        settleThreadCount(bad, options).message,
+        std::string("VELDMARK_THREADS needs a whole number from 1 to 1024, not '") + bad + "'");
+  }
+  // The program says so on standard error, before the banner.
+  ScratchDir dir;
+  setenv("VELDMARK_THREADS", "x", 1);
+  const RunResult run = runVeldmark({"base.txt", "abstract.txt", "flows.txt"}, dir.path());
+  unsetenv("VELDMARK_THREADS");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "veldmark: VELDMARK_THREADS needs a whole number from 1 to 1024, not 'x'\n");
+
+  // One thread starts none; three start two, which end with the workspace.
+  const int before = taskCount();
+  {
+    EstimationWorkspace one, three;
+    EstimationSettings settings;
+    ASSERT_TRUE(allocateWorkspace(70, 140, one, settings).ok());
+    EXPECT_EQ(one.Team, nullptr);
+    EXPECT_EQ(taskCount(), before);
+    settings.threads = 3;
+    ASSERT_TRUE(allocateWorkspace(70, 140, three, settings).ok());
+    EXPECT_EQ(taskCount(), before + 2);
+  }
+  EXPECT_EQ(taskCount(), before);
+}
+
+}  // namespace
+}  // namespace veldmark::testing
