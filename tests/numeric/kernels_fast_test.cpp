@@ -104,17 +104,26 @@ Reference compareMatrixKernels(const Rows& rows, std::vector<double>& scratch) {
   const DenseMatrix a = matrixOf(rows), before = testing::copyOf(a);
   DenseMatrix reference = matrixOf({}, n), fast = matrixOf({}, n, 12345.0);
   invertMatrix(a, n, reference);
-  fast::invertMatrix(a, n, fast, scratch);
+  // Alone, and on a team of three sharing rows however few (the blocks of
+  // a small matrix are partly empty).
+  static ThreadTeam team(3, 1);
+  for (ThreadTeam* shared : {static_cast<ThreadTeam*>(nullptr), &team}) {
+    SCOPED_TRACE(shared ? "team of 3" : "alone");
+    fast::invertMatrix(a, n, fast, scratch, shared);
+    for (int i = 0; i < n * n; ++i) {
+      EXPECT_TRUE(sameBits(fast.entries[i], reference.entries[i]))
+          << "inverse entry " << i << ": fast " << fast.entries[i] << ", reference "
+          << reference.entries[i];
+    }
+    EXPECT_TRUE(allZero(scratch)) << "after the inverse";
+  }
   bool integral = true;
   for (int i = 0; i < n * n; ++i) {
-    EXPECT_TRUE(sameBits(fast.entries[i], reference.entries[i]))
-        << "inverse entry " << i << ": fast " << fast.entries[i] << ", reference "
-        << reference.entries[i];
     integral = integral && std::trunc(reference.entries[i]) == reference.entries[i];
   }
-  EXPECT_TRUE(allZero(scratch)) << "after the inverse";
   const double determinant = luDeterminant(a, n);
   EXPECT_TRUE(sameBits(fast::luDeterminant(a, n, scratch), determinant)) << determinant;
+  EXPECT_TRUE(sameBits(fast::luDeterminant(a, n, scratch, &team), determinant)) << determinant;
   EXPECT_TRUE(allZero(scratch)) << "after the determinant";
   EXPECT_TRUE(testing::sameStorage(a, before)) << "input changed";
   return {determinant, integral, std::move(reference)};

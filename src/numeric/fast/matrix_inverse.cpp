@@ -99,12 +99,13 @@ bool eliminate(Elimination& e, DenseMatrix& v) {
       }
     }
     if (p < 0) continue;
+    e.used[p] = 1;
+    if (rows.size() == 1) continue;  // no other row to reduce: the pivot row's columns unneeded
     nonzeroColumns(e.row(p), e.n, pivotW);
     nonzeroColumns(v[p], e.n, pivotV);
     for (int k : rows) {
       if (k != p && !reduceRow(e, v, k, p, i, pivotW, pivotV)) return false;
     }
-    e.used[p] = 1;
   }
   return true;
 }

@@ -106,43 +106,39 @@ void relaxActive(double dji, const double* di, const ZoneIndex* pi, double* dj, 
   }
 }
 
-// What every thread needs to know about intermediate i before the rows are
-// relaxed through it.
+// What a member needs to know about intermediate i (D[i][i] >= 0) before it
+// relaxes its rows through it; each member computes its own.
 struct Intermediate {
-  bool scalar = false;      // D[i][i] < 0 or NaN: the scalar loop ran on its own
   double smallest = 0.0;    // min of row i
   bool few = false;         // relax only the active destinations
   std::vector<int> active;  // destinations some origin could still improve
 };
 
-// The serial part of intermediate i: the scalar loop when row i may change,
-// else the bounds that every origin row is relaxed with.
-void prepareIntermediate(int i, int n, double largest, ZoneIndexMatrix& p, DenseMatrix& d,
-                         Intermediate& step) {
-  step.scalar = !(d[i][i] >= 0);
-  if (step.scalar) {
-    relaxScalar(i, n, p, d);
-    return;
-  }
+// The bounds of intermediate i, from row i and column i.
+void prepareIntermediate(int i, int n, double largest, const DenseMatrix& d, Intermediate& step) {
   const double* di = d[i];
   step.smallest = smallestInRow(di, n);
   activeDestinations(di, n, smallestInColumn(d, i, n), largest, step.active);
   step.few = step.active.size() * 2 < static_cast<std::size_t>(n);
 }
 
-// Origin row j through intermediate i. With D[i][i] >= 0 row i stays as it
-// is (D[i][i] + D[i][k] >= D[i][k]), so it is left alone: no thread writes
-// the row that the others read.
+// Origin row j through intermediate i (D[i][i] >= 0). Row i and column i
+// cannot change: D[i][i] + D[i][k] >= D[i][k] and D[j][i] + D[i][i] >=
+// D[j][i]. So row i is skipped and column i is never written, even with the
+// value it holds: the members read both while the others relax.
 void relaxOrigin(int i, int j, int n, double largest, const Intermediate& step, ZoneIndexMatrix& p,
                  DenseMatrix& d) {
   if (j == i) return;
   const double dji = d[j][i];
   // Rounding is monotone: dji + D[i][k] >= dji + smallest >= D[j][k].
   if (!(dji + step.smallest < largest)) return;
+  const double* di = d[i];
+  const ZoneIndex* pi = p[i];
   if (step.few) {
-    relaxActive(dji, d[i], p[i], d[j], p[j], step.active);
+    relaxActive(dji, di, pi, d[j], p[j], step.active);  // writes only where it improves
   } else {
-    relaxRow(dji, d[i], p[i], d[j], p[j], n);
+    relaxRow(dji, di, pi, d[j], p[j], i);
+    relaxRow(dji, di + i + 1, pi + i + 1, d[j] + i + 1, p[j] + i + 1, n - i - 1);
   }
 }
 
@@ -152,18 +148,22 @@ void allPairsShortestPaths(int n, ZoneIndexMatrix& p, DenseMatrix& d, ThreadTeam
   // Entries only ever decrease, so the largest entry at the start bounds
   // every entry for the whole run.
   const double largest = largestEntry(n, d);
-  Intermediate step;
-  step.active.reserve(static_cast<std::size_t>(n));  // no allocation inside the team's work
-  // Every member walks the intermediates in order; member 0 prepares each,
-  // then every member relaxes its block of origin rows. Each row is relaxed
-  // by one member with the same operations as on one thread, so the split
-  // changes no bit. The barriers keep `step` and row i still while read.
+  std::vector<Intermediate> steps(team == nullptr ? 1 : team->size());
+  for (Intermediate& step : steps) step.active.reserve(static_cast<std::size_t>(n));
+  // Every member walks the intermediates in order and relaxes its block of
+  // origin rows through each, one barrier apart. Each row is relaxed by one
+  // member with the same operations as on one thread, so the split changes
+  // no bit. When D[i][i] < 0 row i may change as the rows go by: member 0
+  // runs the scalar loop alone, once every member has read D[i][i].
   shareRows(team, n, [&](int member, int members) {
     const int first = blockFirst(n, member, members), end = blockFirst(n, member + 1, members);
+    Intermediate& step = steps[member];
     for (int i = 0; i < n; ++i) {
-      if (member == 0) prepareIntermediate(i, n, largest, p, d, step);
-      if (members > 1) team->barrier();
-      if (!step.scalar) {
+      if (!(d[i][i] >= 0)) {
+        if (members > 1) team->barrier();
+        if (member == 0) relaxScalar(i, n, p, d);
+      } else {
+        prepareIntermediate(i, n, largest, d, step);
         for (int j = first; j < end; ++j) relaxOrigin(i, j, n, largest, step, p, d);
       }
       if (members > 1) team->barrier();
