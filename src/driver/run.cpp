@@ -119,6 +119,7 @@ int estimate(Run& run) {
   }
   eraseProgress(progress);
   run.workspace.settings.onPass = nullptr;  // the line is gone with this scope
+  run.workspace.Team.reset();               // the rest of the run is one thread's
   return 0;
 }
 

@@ -1,5 +1,8 @@
 #include "numeric/thread_team.h"
 
+#include <pthread.h>
+#include <signal.h>
+
 namespace veldmark {
 namespace {
 
@@ -21,13 +24,30 @@ void waitForChange(const std::atomic<unsigned>& word, unsigned seen) {
 
 ThreadTeam::ThreadTeam(int size, int fewestRowsToShare)
     : size_(size < 1 ? 1 : size), fewestRowsToShare_(fewestRowsToShare) {
-  workers_.reserve(static_cast<std::size_t>(size_ - 1));
-  for (int member = 1; member < size_; ++member) {
-    workers_.emplace_back([this, member] { work(member); });
+  // The workers start with every signal blocked, so that a signal sent to
+  // the process always reaches the calling thread, whose handlers and masks
+  // (around the writing of the trip table) the program relies on.
+  sigset_t all, previous;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, &previous);
+  try {
+    workers_.reserve(static_cast<std::size_t>(size_ - 1));
+    for (int member = 1; member < size_; ++member) {
+      workers_.emplace_back([this, member] { work(member); });
+    }
+  } catch (...) {
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    stopWorkers();
+    throw;
   }
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 ThreadTeam::~ThreadTeam() {
+  stopWorkers();
+}
+
+void ThreadTeam::stopWorkers() {
   stopping_.store(true, std::memory_order_release);
   dispatched_.fetch_add(1, std::memory_order_release);
   dispatched_.notify_all();

@@ -20,9 +20,10 @@ inline constexpr int kFewestRowsToShare = 64;
 
 class ThreadTeam {
  public:
-  /// A team of `size` members (at least 1): starts size - 1 threads; a team
-  /// of one starts none. Work of fewer than `fewestRowsToShare` rows is left
-  /// to the calling thread (see shareRows).
+  /// A team of `size` members (at least 1): starts size - 1 threads, with
+  /// every signal blocked (signals go to the other threads); a team of one
+  /// starts none. Throws std::system_error when a thread cannot be started. Work of fewer than
+  /// `fewestRowsToShare` rows is left to the calling thread (see shareRows).
   explicit ThreadTeam(int size, int fewestRowsToShare = kFewestRowsToShare);
   /// Stops and joins the workers. REQUIRES: no run in progress.
   ~ThreadTeam();
@@ -44,6 +45,7 @@ class ThreadTeam {
 
  private:
   void work(int member);
+  void stopWorkers();
 
   int size_;
   int fewestRowsToShare_;
