@@ -6,8 +6,10 @@
 namespace veldmark {
 namespace {
 
-// About 10 to 40 microseconds of polling before a waiting member sleeps.
-constexpr int kSpins = 1000;
+// A waiting member polls for a few hundred microseconds (about the longest
+// wait at a barrier of a balanced step on a quiet machine), then sleeps:
+// waking a sleeper costs more than such a wait.
+constexpr int kSpins = 10000;
 
 // Returns when `word` no longer holds `seen`.
 void waitForChange(const std::atomic<unsigned>& word, unsigned seen) {

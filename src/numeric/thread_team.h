@@ -1,6 +1,6 @@
 // A small team of threads for the pivot passes: the caller and size - 1
 // workers started once (std::jthread), which run one body at a time and meet
-// at barriers. A waiting member spins for a few microseconds and then sleeps
+// at barriers. A waiting member spins for a few hundred microseconds and then sleeps
 // (std::atomic::wait), so a busy machine loses little to it; OpenMP's
 // spinning barriers were measured to slow a run 20-fold there (see
 // docs/PERFORMANCE.md).

@@ -1,5 +1,7 @@
 #include "numeric/fast/shortest_paths.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -142,6 +144,9 @@ void relaxOrigin(int i, int j, int n, double largest, const Intermediate& step, 
   }
 }
 
+// Origin rows a member takes at a time.
+constexpr int kRowChunk = 8;
+
 }  // namespace
 
 void allPairsShortestPaths(int n, ZoneIndexMatrix& p, DenseMatrix& d, ThreadTeam* team) {
@@ -149,14 +154,15 @@ void allPairsShortestPaths(int n, ZoneIndexMatrix& p, DenseMatrix& d, ThreadTeam
   // every entry for the whole run.
   const double largest = largestEntry(n, d);
   std::vector<Intermediate> steps(team == nullptr ? 1 : team->size());
+  std::vector<std::atomic<int>> nextRow(static_cast<std::size_t>(n));  // per intermediate, from 0
   for (Intermediate& step : steps) step.active.reserve(static_cast<std::size_t>(n));
-  // Every member walks the intermediates in order and relaxes its block of
-  // origin rows through each, one barrier apart. Each row is relaxed by one
+  // Every member walks the intermediates in order and, one barrier apart,
+  // relaxes origin rows through each: chunks of rows taken from a counter of
+  // that intermediate, so that no member waits long for another. Each row is relaxed by one
   // member with the same operations as on one thread, so the split changes
   // no bit. When D[i][i] < 0 row i may change as the rows go by: member 0
   // runs the scalar loop alone, once every member has read D[i][i].
   shareRows(team, n, [&](int member, int members) {
-    const int first = blockFirst(n, member, members), end = blockFirst(n, member + 1, members);
     Intermediate& step = steps[member];
     for (int i = 0; i < n; ++i) {
       if (!(d[i][i] >= 0)) {
@@ -164,7 +170,10 @@ void allPairsShortestPaths(int n, ZoneIndexMatrix& p, DenseMatrix& d, ThreadTeam
         if (member == 0) relaxScalar(i, n, p, d);
       } else {
         prepareIntermediate(i, n, largest, d, step);
-        for (int j = first; j < end; ++j) relaxOrigin(i, j, n, largest, step, p, d);
+        for (int first; (first = nextRow[i].fetch_add(kRowChunk, std::memory_order_relaxed)) < n;) {
+          const int end = std::min(first + kRowChunk, n);
+          for (int j = first; j < end; ++j) relaxOrigin(i, j, n, largest, step, p, d);
+        }
       }
       if (members > 1) team->barrier();
     }
