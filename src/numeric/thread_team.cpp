@@ -3,22 +3,35 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <algorithm>
+
 namespace veldmark {
 namespace {
 
-// A waiting member polls for a few hundred microseconds (about the longest
-// wait at a barrier of a balanced step on a quiet machine), then sleeps:
-// waking a sleeper costs more than such a wait.
-constexpr int kSpins = 10000;
+// A waiting member polls before it sleeps, for as many rounds as the team's
+// budget allows: up to some hundreds of microseconds, about the longest wait
+// at a barrier of a balanced step on a quiet machine (waking a sleeper costs
+// more than that). A wait that ends asleep halves the budget, since on a
+// busy machine the member waited for is likely off its core and polling only
+// takes the core from it; a wait that ends while polling raises it again.
+constexpr int kMostSpins = 10000;
+constexpr int kFewestSpins = 100;
+constexpr int kSpinRaise = 250;
 
 // Returns when `word` no longer holds `seen`.
-void waitForChange(const std::atomic<unsigned>& word, unsigned seen) {
-  for (int spin = 0; spin < kSpins; ++spin) {
-    if (word.load(std::memory_order_acquire) != seen) return;
+void waitForChange(const std::atomic<unsigned>& word, unsigned seen, std::atomic<int>& budget) {
+  const int spins = budget.load(std::memory_order_relaxed);
+  for (int spin = 0; spin < spins; ++spin) {
+    if (word.load(std::memory_order_acquire) != seen) {
+      if (spins < kMostSpins)
+        budget.store(std::min(spins + kSpinRaise, kMostSpins), std::memory_order_relaxed);
+      return;
+    }
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_ia32_pause();
 #endif
   }
+  budget.store(std::max(spins / 2, kFewestSpins), std::memory_order_relaxed);
   while (word.load(std::memory_order_acquire) == seen) word.wait(seen, std::memory_order_acquire);
 }
 
@@ -65,7 +78,7 @@ void ThreadTeam::barrier() {
     passed_.notify_all();
     return;
   }
-  waitForChange(passed_, generation);
+  waitForChange(passed_, generation, spinBudget_);
 }
 
 void ThreadTeam::run(const std::function<void(int)>& body) {
@@ -90,7 +103,7 @@ void ThreadTeam::run(const std::function<void(int)>& body) {
 void ThreadTeam::work(int member) {
   unsigned seen = 0;
   for (;;) {
-    waitForChange(dispatched_, seen);
+    waitForChange(dispatched_, seen, spinBudget_);
     seen = dispatched_.load(std::memory_order_acquire);
     if (stopping_.load(std::memory_order_acquire)) return;
     try {

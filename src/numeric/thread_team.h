@@ -1,7 +1,7 @@
 // A small team of threads for the pivot passes: the caller and size - 1
 // workers started once (std::jthread), which run one body at a time and meet
-// at barriers. A waiting member spins for a few hundred microseconds and then sleeps
-// (std::atomic::wait), so a busy machine loses little to it; OpenMP's
+// at barriers. A waiting member polls for up to a few hundred microseconds,
+// less on a busy machine, and then sleeps (std::atomic::wait); OpenMP's
 // spinning barriers were measured to slow a run 20-fold there (see
 // docs/PERFORMANCE.md).
 #pragma once
@@ -53,6 +53,7 @@ class ThreadTeam {
   std::atomic<unsigned> passed_{0};      // barriers passed: the barrier's generation
   std::atomic<unsigned> dispatched_{0};  // bodies handed out
   std::atomic<bool> stopping_{false};
+  std::atomic<int> spinBudget_{10000};  // polling rounds before a waiting member sleeps
   const std::function<void(int)>* body_ = nullptr;
   std::exception_ptr failure_;
   std::atomic<bool> failed_{false};
