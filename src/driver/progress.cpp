@@ -1,5 +1,6 @@
 #include "driver/progress.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -31,10 +32,19 @@ void draw(ProgressLine& line, int iteration, int pass, ProgressLine::Clock::time
   line.drawn = true;
 }
 
+// True when standard output is the terminal standard error is on: the
+// console's dots are then on the screen line the status line would erase.
+bool consoleOnTheSameTerminal() {
+  struct stat out {};
+  struct stat err {};
+  return isatty(STDOUT_FILENO) == 1 && fstat(STDOUT_FILENO, &out) == 0 &&
+         fstat(STDERR_FILENO, &err) == 0 && out.st_rdev == err.st_rdev;
+}
+
 }  // namespace
 
 bool progressWanted(bool noProgress) {
-  return !noProgress && isatty(STDERR_FILENO) == 1;
+  return !noProgress && isatty(STDERR_FILENO) == 1 && !consoleOnTheSameTerminal();
 }
 
 ProgressLine startProgress(std::ostream& out, bool wanted) {

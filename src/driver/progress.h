@@ -19,7 +19,9 @@ struct ProgressLine {
 };
 
 /// True when the line is wanted: standard error (descriptor 2) is a
-/// terminal and --no-progress was not given.
+/// terminal, standard output is not that same terminal (its dots would
+/// share the screen line the status line rewrites) and --no-progress was not
+/// given.
 bool progressWanted(bool noProgress);
 
 /// A line on `out` when `wanted`, else none; its clock starts now.

@@ -31,14 +31,15 @@ struct TerminalRun {
 };
 
 // Runs the binary in `dir` with standard error (and input) on a
-// pseudo-terminal and standard output to a file.
-TerminalRun runOnTerminal(const std::vector<std::string>& args, const ScratchDir& dir) {
+// pseudo-terminal and standard output to a file, or to the terminal too.
+TerminalRun runOnTerminal(const std::vector<std::string>& args, const ScratchDir& dir,
+                          bool consoleOnTerminal = false) {
   TerminalRun run;
   const std::string outPath = dir.file(".stdout");
   int terminal = -1;
   const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
   if (child == 0) {
-    dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+    if (!consoleOnTerminal) dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
     std::vector<std::string> copies = {VELDMARK_BINARY};
     copies.insert(copies.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -103,6 +104,14 @@ TEST(Progress, LineOnlyOnATerminalErasedAtTheEndConsoleUnchanged) {
   ASSERT_EQ(hidden.exitCode, 0);
   EXPECT_EQ(hidden.terminal, warnings);
   EXPECT_EQ(maskClock(hidden.out), maskClock(plain.out));
+
+  // The console on the same terminal: its dots show the passes, and no
+  // status line erases them.
+  const TerminalRun shared = runOnTerminal(files, dir, true);
+  ASSERT_EQ(shared.exitCode, 0);
+  EXPECT_EQ(shared.terminal.find("\033[K"), std::string::npos);
+  EXPECT_EQ(shared.terminal.find("passes/s"), std::string::npos);
+  EXPECT_NE(shared.terminal.find("Pivot move over the linear space ."), std::string::npos);
 }
 
 TEST(Progress, TextAndRateOfRedraws) {
