@@ -9,22 +9,6 @@
 namespace veldmark {
 namespace {
 
-// The link basis: every link carries its own observed flow on its own pair.
-void resetToLinkBasis(EstimationWorkspace& workspace, const AbstractNetwork& network) {
-  const int l = workspace.linkCount;
-  for (int v = 0; v < l; ++v) {
-    const LinkZoneEnds ends = network.linkZones[v];
-    workspace.Basis[v] = OdPair{ends.from, ends.to};
-    workspace.BasicValues[v] = network.records[v].observedFlow;
-    workspace.BasicCosts[v] = workspace.CostTable[ends.from][ends.to];
-  }
-  for (int r = 0; r < l; ++r) {
-    double* row = workspace.BasisMatrix[r];
-    for (int c = 0; c < l; ++c) row[c] = 0.0;
-    row[r] = 1.0;
-  }
-}
-
 // The line search's two ends for the link flows: the flows the iteration
 // started with, and those of the programme's final basis (each basic
 // column's path incidence times its value, columns in order), which are the
@@ -57,7 +41,6 @@ IterationRecord runIteration(EstimationWorkspace& workspace, const AbstractNetwo
                              std::ostream& console) {
   const int n = workspace.zoneCount;
   printHeader(workspace.Iteration, console);
-  workspace.PivotCounter = 0;
   if (n > 0) {
     std::memcpy(workspace.PreviousTripTable[0], workspace.TripTable[0], sizeof(double) * n * n);
   }

@@ -57,6 +57,22 @@ std::optional<PivotStop> runPass(EstimationWorkspace& workspace, const AbstractN
 
 }  // namespace
 
+void resetToLinkBasis(EstimationWorkspace& workspace, const AbstractNetwork& network) {
+  const int l = workspace.linkCount;
+  workspace.PivotCounter = 0;
+  for (int v = 0; v < l; ++v) {
+    const LinkZoneEnds ends = network.linkZones[v];
+    workspace.Basis[v] = OdPair{ends.from, ends.to};
+    workspace.BasicValues[v] = network.records[v].observedFlow;
+    workspace.BasicCosts[v] = workspace.CostTable[ends.from][ends.to];
+  }
+  for (int r = 0; r < l; ++r) {
+    double* row = workspace.BasisMatrix[r];
+    for (int c = 0; c < l; ++c) row[c] = 0.0;
+    row[r] = 1.0;
+  }
+}
+
 PivotLoopResult runPivotLoop(EstimationWorkspace& workspace, const AbstractNetwork& network,
                              std::ostream& console) {
   PivotLoopResult result;

@@ -9,6 +9,12 @@
 
 namespace veldmark {
 
+/// Sets up the basis every pivot loop starts from, the link basis: column v
+/// is link v's own pair (Basis), carrying its observed flow (BasicValues) at
+/// its CostTable entry (BasicCosts); BasisMatrix is the identity and
+/// PivotCounter 0. REQUIRES: the CostTable is set. Prints nothing.
+void resetToLinkBasis(EstimationWorkspace& workspace, const AbstractNetwork& network);
+
 /// Pivots from the basis the caller set up (Basis, BasicValues, BasicCosts,
 /// BasisMatrix, PivotCounter = 0) until no column prices below zero, the
 /// pass cap kMaxPivotPasses is reached, no leaving position exists, or the

@@ -22,20 +22,6 @@ using testing::FlowLink;
 
 const std::vector<FlowLink> kThreeZones = {{1, 2, 30}, {2, 1, 20}, {2, 3, 50}, {3, 2, 40}};
 
-// What the outer iteration sets up before each pivot loop: every link carries
-// its own observed flow on its own pair and the basis matrix is the identity.
-void setLinkBasis(testing::Estimation& e) {
-  EstimationWorkspace& w = e.workspace;
-  w.PivotCounter = 0;
-  for (int v = 0; v < w.linkCount; ++v) {
-    const LinkZoneEnds ends = e.network.linkZones[v];
-    w.Basis[v] = OdPair{ends.from, ends.to};
-    w.BasicValues[v] = e.network.records[v].observedFlow;
-    w.BasicCosts[v] = w.CostTable[ends.from][ends.to];
-    for (int c = 0; c < w.linkCount; ++c) w.BasisMatrix[v][c] = c == v ? 1.0 : 0.0;
-  }
-}
-
 // Zones 0, 1, 2 are nodes 1, 2, 3. The first pass: identity inverse, duals =
 // basic costs, prices = minus the cost of each link's own pair; these close
 // negative cycles, so all four become 0.01. Pairs (0,2) and (2,0) then both
@@ -44,7 +30,7 @@ TEST(PivotLoop, FirstPassStepByStepAndTheFirstOfTwoEqualPairsEnters) {
   for (const bool reference : {false, true}) {
     SCOPED_TRACE(reference ? "reference" : "fast");
     auto e = testing::startEstimation(kThreeZones, reference);
-    setLinkBasis(*e);
+    resetToLinkBasis(e->workspace, e->network);
     EstimationWorkspace& w = e->workspace;
     chosen::invertBasis(w);
     EXPECT_TRUE(chosen::checkInverse(w));
@@ -130,7 +116,7 @@ TEST(PivotLoop, HandTracedNetworksEndOnTheTracedBasis) {
     for (const bool reference : {false, true}) {
       SCOPED_TRACE(::testing::Message() << c.name << (reference ? ", reference" : ", fast"));
       auto e = testing::startEstimation(c.links, reference);
-      setLinkBasis(*e);
+      resetToLinkBasis(e->workspace, e->network);
       e->console.str("");
       runPivotLoop(e->workspace, e->network, e->console);
       EXPECT_EQ(e->console.str(), c.dots);
