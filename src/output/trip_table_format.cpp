@@ -1,5 +1,5 @@
-// The text of the trip table file: the three header lines and one block per
-// base node that is a zone.
+#include "output/trip_table_format.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "output/table_order.h"
-#include "output/trip_table_writer.h"
 
 namespace veldmark {
 namespace {

@@ -9,6 +9,7 @@
 #include "output/file_replace.h"
 #include "output/in_place_write.h"
 #include "output/temporary_file_registry.h"
+#include "output/trip_table_format.h"
 #include "veldmark/file_name.h"
 
 namespace veldmark {

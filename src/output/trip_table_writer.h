@@ -1,25 +1,14 @@
-// The trip table file: three header lines, then one block per base node that
-// is a zone, five entries to a line.
+// Writing the trip table file (its text: trip_table_format.h) without ever
+// leaving it half written.
 #pragma once
 
 #include <cstdint>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "veldmark/types.h"
 
 namespace veldmark {
-
-/// Writes the trip table file's text to `out`: "<NUMBER OF ZONES> " and the
-/// NodeId of the last zone (0 when there is no zone), "<TOTAL OD FLOW> " and
-/// the sum of |TripTable| in the stream's default format, "<END OF METADATA>"
-/// and two empty lines; then per flagged base node an "Origin" block with
-/// entries "%5d :%9.1f;" of absolute values over the flagged base nodes.
-/// Leaves `out`'s error state for the caller to check; changes no data.
-void formatTripTable(std::ostream& out, const DenseMatrix& tripTable,
-                     const std::vector<NodeId>& zoneList, const std::vector<NodeId>& baseNodes,
-                     const std::vector<std::uint8_t>& zoneFlags);
 
 /// Writes the trip table file at `path` through replaceFileContents
 /// (file_replace.h), so that nothing complete is ever lost. Fails with

@@ -15,8 +15,8 @@
 
 #include "estimation/starting_tables.h"
 #include "estimation/workspace.h"
+#include "input/abstract_network.h"
 #include "input/link_file.h"
-#include "input/node_list.h"
 
 namespace veldmark::testing {
 
@@ -41,9 +41,7 @@ inline std::unique_ptr<Estimation> startEstimation(const std::vector<FlowLink>& 
   for (std::size_t k = 0; k < links.size(); ++k) {
     lines[k] = LinkLine{links[k].from, links[k].to, {}, 9 + static_cast<int>(k)};
   }
-  storeAbstractLinks("abstract.txt", lines, e->network);
-  EXPECT_TRUE(buildNodeList("abstract.txt", lines, e->network.zoneList).ok());
-  mapLinksToZones(e->network);
+  EXPECT_TRUE(buildAbstractNetwork("abstract.txt", lines, e->network).ok());
   for (std::size_t k = 0; k < links.size(); ++k) e->network.records[k].observedFlow = links[k].flow;
   EXPECT_TRUE(allocateWorkspace(e->network.zoneCount(), e->network.linkCount(), e->workspace).ok());
   e->workspace.settings.referenceKernels = reference;

@@ -15,9 +15,8 @@
 #include "estimation/starting_tables.h"
 #include "estimation/workspace.h"
 #include "fuzz_support.h"
-#include "input/link_file.h"
+#include "input/abstract_network.h"
 #include "input/link_flow_file.h"
-#include "input/node_list.h"
 #include "tiny_network.h"
 
 namespace veldmark::fuzz {
@@ -48,12 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string abstractPath = writeScratchFile("abstract.txt", files[1]);
   const std::string flowPath = writeScratchFile("flows.txt", files[2]);
   if (!smallEnoughToRun(abstractPath)) return -1;
-  std::vector<LinkLine> lines;
   AbstractNetwork network;
-  if (!readLinkFile(abstractPath, lines).ok()) return 0;
-  storeAbstractLinks(abstractPath, lines, network);
-  if (!buildNodeList(abstractPath, lines, network.zoneList).ok()) return 0;
-  mapLinksToZones(network);
+  if (!readAbstractNetwork(abstractPath, network).ok()) return 0;
   if (!readLinkFlowFile(flowPath, network).ok()) return 0;
 
   EstimationWorkspace fast;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "input/abstract_network.h"
 #include "input/link_file.h"
 #include "input/node_list.h"
 
@@ -102,9 +103,7 @@ void checkLists(const std::string& path, const std::vector<LinkLine>& links) {
   FUZZ_CHECK(status.ok() && nodes == expected);
 
   AbstractNetwork network;
-  storeAbstractLinks(path, links, network);
-  network.zoneList = nodes;
-  mapLinksToZones(network);
+  FUZZ_CHECK(buildAbstractNetwork(path, links, network).ok() && network.zoneList == nodes);
   FUZZ_CHECK(network.linkZones.size() == links.size() && network.records.size() == links.size());
   for (std::size_t v = 0; v < links.size(); ++v) {
     const LinkZoneEnds ends = network.linkZones[v];

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "output/trip_table_format.h"
 #include "output/trip_table_writer.h"
 #include "output/trip_tables.h"
 #include "support/test_support.h"

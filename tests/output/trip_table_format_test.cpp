@@ -1,9 +1,10 @@
+#include "output/trip_table_format.h"
+
 #include <gtest/gtest.h>
 
 #include <iomanip>
 #include <sstream>
 
-#include "output/trip_table_writer.h"
 #include "output/trip_tables.h"
 
 namespace veldmark {
