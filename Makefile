@@ -1,31 +1,43 @@
 # Thin front end over CMake. `make run` estimates the bundled example;
 # `make test` builds and runs every test; `make install PREFIX=...` installs
 # the program and its manual page; `make package` builds a Debian package.
+# `run`, `install` and `package` build the program alone and need no
+# GoogleTest; `test` needs it. BUILD may be relative or absolute;
+# WERROR=ON makes compiler warnings errors (as CI does).
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
+WERROR ?= OFF
+CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVELDMARK_WERROR=$(WERROR)
 
-.PHONY: all build run test install package clean
+.PHONY: all build program run test install package clean
 
 all: build
 
+# Everything the configuration holds (the tests when GoogleTest is found).
 build:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	cd examples && ../$(BUILD)/veldmark base.txt abstract.txt flows.txt trips.out.txt
+program:
+	$(CONFIGURE)
+	cmake --build $(BUILD) -j $(JOBS) --target veldmark
+
+run: program
+	cd examples && $(abspath $(BUILD))/veldmark base.txt abstract.txt flows.txt trips.out.txt
 	@echo "--- examples/trips.out.txt ---"
 	@cat examples/trips.out.txt
 
-test: build
+test:
+	$(CONFIGURE) -DVELDMARK_TESTS=ON
+	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # DESTDIR (if set) is honoured by cmake --install for staged installs.
-install: build
+install: program
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-package: build
+package: program
 	cd $(BUILD) && cpack -G DEB
 	@ls $(BUILD)/*.deb
 
@@ -40,7 +52,7 @@ FUZZERS ?= link_file link_flow_file run estimation
 
 .PHONY: fuzz
 fuzz:
-	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELDMARK_FUZZ=ON -DVELDMARK_BUILD_TESTS=OFF
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELDMARK_FUZZ=ON -DVELDMARK_TESTS=OFF
 	cmake --build $(FUZZ_BUILD) -j 2 --target fuzzers
 	cd $(FUZZ_BUILD)/tests/fuzz && ctest --output-on-failure
 	tests/fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZERS)
@@ -51,8 +63,8 @@ fuzz:
 # REF_LIMIT=seconds, ...) pass through the environment.
 .PHONY: bench
 bench:
-	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVELDMARK_TESTS=ON
 	cmake --build build-bench -j $(JOBS) --target veldmark veldmark_generate veldmark_kernels_bench
-	cmake -S . -B build-bench-ref -DCMAKE_BUILD_TYPE=Release -DVELDMARK_REFERENCE_KERNELS=ON -DVELDMARK_BUILD_TESTS=OFF
+	cmake -S . -B build-bench-ref -DCMAKE_BUILD_TYPE=Release -DVELDMARK_REFERENCE_KERNELS=ON -DVELDMARK_TESTS=OFF
 	cmake --build build-bench-ref -j $(JOBS) --target veldmark
 	FAST_BUILD=$(CURDIR)/build-bench REF_BUILD=$(CURDIR)/build-bench-ref bash bench/run_benchmarks.sh

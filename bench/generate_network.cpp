@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "support/network_generator.h"
+#include "tools/network_generator.h"
 
 namespace {
 

@@ -29,7 +29,9 @@
 #   CAPACITY_LIMIT=300, CAPACITY_REF_LIMIT=900   bounds of the capacity runs
 #   FAST_BUILD, REF_BUILD  build trees (default build-bench, build-bench-ref)
 #   FAST_BIN, REF_BIN, GENERATE, KERNELS   the programs, if elsewhere
-#   DATA=/work/shared/data   the real networks (skipped when absent)
+#   DATA                a directory of real networks, one subdirectory each
+#                       holding base.txt, abstract.txt and flows.txt
+#                       (skipped when unset or absent)
 #   NETWORKS="siouxfalls siouxfalls-sub anaheim barcelona chicagosketch winnipeg"
 #                       the real networks to run, in this order (empty: none)
 #   OUT                 working directory (default $FAST_BUILD/bench-runs)
@@ -42,7 +44,7 @@ FAST_BIN=${FAST_BIN:-$FAST_BUILD/veldmark}
 REF_BIN=${REF_BIN:-$REF_BUILD/veldmark}
 GENERATE=${GENERATE:-$FAST_BUILD/bench/veldmark_generate}
 KERNELS=${KERNELS:-$FAST_BUILD/bench/veldmark_kernels_bench}
-DATA=${DATA:-/work/shared/data}
+DATA=${DATA:-}
 NETWORKS=${NETWORKS-siouxfalls siouxfalls-sub anaheim barcelona chicagosketch winnipeg}
 OUT=${OUT:-$FAST_BUILD/bench-runs}
 BENCH_PARTS=${BENCH_PARTS:-kernels runs}
@@ -361,7 +363,7 @@ run_runs() {
     "$GENERATE" "$dir" "$n" "$SEED" || die "veldmark_generate $n failed"
     run_case "grid-$n" "$dir" "$FAST_LIMIT"
   done
-  if [ -d "$DATA" ]; then
+  if [ -n "$DATA" ] && [ -d "$DATA" ]; then
     local name
     for name in $NETWORKS; do
       [ -f "$DATA/$name/abstract.txt" ] || continue
@@ -382,7 +384,7 @@ run_runs() {
       esac
     done
   else
-    echo "-- $DATA absent: real networks skipped"
+    echo "-- DATA ${DATA:-unset}: real networks skipped"
   fi
   print_summary
 }

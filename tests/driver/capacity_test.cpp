@@ -1,23 +1,16 @@
 // The capacities of the network files, through the built binary: 1000
 // distinct nodes and 5000 links are read, one more of either is refused with
 // one message line and exit code 1. The full-size estimation (1000 zones,
-// 5000 abstract links) takes minutes and 640 MiB, so it runs only when asked
-// for: VELDMARK_CAPACITY=<seconds> bounds each of its two runs, and the test
-// reports how many pivot passes each made, whether the first outer iteration
-// ended, the time and the peak resident memory.
+// 5000 abstract links) takes minutes and 640 MiB: bench/capacity_run.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "input/link_file.h"
-#include "input/node_list.h"
 #include "reliability/bounded_run.h"
-#include "support/network_generator.h"
 #include "support/test_support.h"
+#include "veldmark/constants.h"
 
 namespace veldmark::testing {
 namespace {
@@ -88,113 +81,6 @@ TEST(Capacity, BaseNetworkAtBothLimitsIsRead) {
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(withoutWarnings(run.err), "");
   EXPECT_EQ(readFile(dir.file("trips.txt")).rfind("<NUMBER OF ZONES> 2\n", 0), 0u);
-}
-
-// The generated full-size network: 1000 zones joined by 5000 abstract links
-// (grid links both ways, topped up with parallel links), flows assigned from
-// a random trip table; the base network has the same links.
-GeneratedNetwork fullSizeNetwork() {
-  GeneratorOptions options;
-  options.zones = kMaxNodes;
-  options.linksPerZone = 5.0;
-  options.seed = 7;
-  const auto linkLines = [](const std::string& text) {
-    int lines = 0;
-    for (char c : text) lines += c == '\n';
-    return lines - 8;
-  };
-  options.parallelLinks = kMaxLinks - linkLines(generateNetwork(options).abstract);
-  return generateNetwork(options);
-}
-
-// The same flow lines with every flow value replaced by a pseudo-random one
-// from 10 to 2000: flows that no trip table reproduces, which keep the pivot
-// loop of the first iteration busy up to its cap.
-std::string unassignedFlows(const std::string& flows) {
-  std::string out;
-  unsigned state = 12345;
-  std::size_t lineStart = 0;
-  for (int line = 1; lineStart < flows.size(); ++line) {
-    const std::size_t lineEnd = flows.find('\n', lineStart);
-    const std::string text = flows.substr(lineStart, lineEnd - lineStart);
-    lineStart = lineEnd + 1;
-    if (line <= 6) {
-      out += text + "\n";
-      continue;
-    }
-    // "from to   flow second   flow second ...": keep the nodes, redraw the flows.
-    std::size_t cut = text.find("   ");
-    out += text.substr(0, cut);
-    while (cut != std::string::npos) {
-      state = state * 1103515245u + 12345u;
-      const std::size_t next = text.find("   ", cut + 3);
-      out += "   " + std::to_string(10 + (state >> 8) % 1991) + " 0";
-      cut = next;
-    }
-    out += "\n";
-  }
-  return out;
-}
-
-struct CapacityRun {
-  BoundedRun run;
-  int passes = 0;                    // dots of iteration 1
-  bool firstIterationEnded = false;  // its average line was printed
-};
-
-CapacityRun runFullSize(const GeneratedNetwork& network, unsigned seconds) {
-  ScratchDir dir;
-  const std::string abstractPath = dir.write("abstract.txt", network.abstract);
-  dir.write("base.txt", network.base);
-  dir.write("flows.txt", network.flows);
-  CapacityRun result;
-
-  // The files are exactly at both limits.
-  std::vector<LinkLine> links;
-  std::vector<NodeId> zones;
-  EXPECT_TRUE(readLinkFile(abstractPath, links).ok());
-  EXPECT_TRUE(buildNodeList(abstractPath, links, zones).ok());
-  EXPECT_EQ(links.size(), static_cast<std::size_t>(kMaxLinks));
-  EXPECT_EQ(zones.size(), static_cast<std::size_t>(kMaxNodes));
-
-  result.run =
-      runBounded({"base.txt", "abstract.txt", "flows.txt", "trips.txt"}, dir.path(), seconds);
-  const std::string& out = result.run.out;
-  const std::string lead = "   Pivot move over the linear space ";
-  const std::size_t firstLine = out.find(lead);
-  const std::size_t dotsStart =
-      firstLine == std::string::npos ? out.size() : firstLine + lead.size();
-  result.passes =
-      static_cast<int>(std::min(out.find_first_not_of('.', dotsStart), out.size()) - dotsStart);
-  result.firstIterationEnded = out.find("Average O-D flow difference") != std::string::npos;
-  std::printf("capacity run: %s after %.1f s, peak RSS %ld KiB, %d passes in iteration 1 (%s)\n",
-              result.run.timedOut ? "stopped by the time bound" : "ended", result.run.wallSeconds,
-              result.run.peakRssKib, result.passes,
-              result.firstIterationEnded ? "ended" : "still running");
-  EXPECT_EQ(withoutWarnings(result.run.err), "");
-  EXPECT_TRUE(result.run.exitCode == 0 || result.run.timedOut) << result.run.exitCode;
-  EXPECT_NE(out.find("   Estimate the travel table in the abstract network\n"), std::string::npos);
-  return result;
-}
-
-// Both networks are read, the workspace is allocated and the pivot passes
-// proceed; with assigned flows the run completes, with unassigned flows the
-// first iteration runs up to the 500-pass cap (when the time bound allows).
-TEST(Capacity, FullSizeNetworkPassesItsFirstIteration) {
-  const char* budget = std::getenv("VELDMARK_CAPACITY");
-  if (budget == nullptr) GTEST_SKIP() << "set VELDMARK_CAPACITY=<seconds> to run";
-  const unsigned seconds = static_cast<unsigned>(std::atoi(budget));
-  GeneratedNetwork network = fullSizeNetwork();
-  const CapacityRun assigned = runFullSize(network, seconds);
-  EXPECT_GE(assigned.passes, 2) << "the pivot passes should proceed";
-  EXPECT_TRUE(assigned.firstIterationEnded || assigned.run.timedOut);
-
-  network.flows = unassignedFlows(network.flows);
-  const CapacityRun unassigned = runFullSize(network, seconds);
-  EXPECT_GE(unassigned.passes, 2) << "the pivot passes should proceed";
-  if (!unassigned.run.timedOut) {
-    EXPECT_EQ(unassigned.passes, kMaxPivotPasses);
-  }
 }
 
 }  // namespace

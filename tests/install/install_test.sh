@@ -13,7 +13,8 @@ prefix=$scratch/prefix
 [ -x "$prefix/bin/veldmark" ] || fail "bin/veldmark missing or not executable"
 [ -x "$prefix/bin/veldmark-convert" ] || fail "bin/veldmark-convert missing or not executable"
 docs=$prefix/share/doc/veldmark
-for file in man/man1/veldmark.1 man/man1/veldmark-convert.1 doc/veldmark/README.md doc/veldmark/GUIDE.md \
+for file in man/man1/veldmark.1 man/man1/veldmark-convert.1 doc/veldmark/README.md \
+  doc/veldmark/LICENSE doc/veldmark/GUIDE.md \
   doc/veldmark/examples/base.txt doc/veldmark/examples/abstract.txt doc/veldmark/examples/flows.txt; do
   [ -f "$prefix/share/$file" ] || fail "share/$file missing"
 done
