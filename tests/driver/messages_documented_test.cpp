@@ -6,6 +6,7 @@
 // written FILE, LINE, ... in the documents).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -34,16 +35,17 @@ std::set<std::string> messagePatterns(bool converter) {
     std::string pattern;
     bool inMessage = false, joined = false;
     for (std::size_t i = 0; i < code.size(); ++i) {
+      // A comment or literal left open at the end of the file ends the scan.
       if (code.compare(i, 2, "//") == 0) {
-        i = code.find('\n', i);
+        i = std::min(code.find('\n', i), code.size());
       } else if (code.compare(i, 2, "/*") == 0) {
-        i = code.find("*/", i) + 1;
+        i = std::min(code.find("*/", i + 2), code.size()) + 1;
       } else if (code[i] == '\'') {
-        i += code[i + 1] == '\\' ? 3 : 2;
+        i += i + 1 < code.size() && code[i + 1] == '\\' ? 3 : 2;
       } else if (code[i] == '"') {
         std::string text;
-        for (++i; code[i] != '"'; ++i) {
-          if (code[i] != '\\') {
+        for (++i; i < code.size() && code[i] != '"'; ++i) {
+          if (code[i] != '\\' || i + 1 == code.size()) {
             text += code[i];
           } else {
             ++i;
