@@ -43,8 +43,9 @@ struct Candidate {
   }
 };
 
-// A random network of 2 to 6 zones and 2 to 12 links, self-links and
-// parallel links included, with flows spread over many magnitudes.
+// A random network of 2 to 6 zones and 2 to 12 links, self-links included,
+// with flows spread over many magnitudes; one link in four repeats the ends
+// of an earlier one (parallel links lead to the rarest paths).
 Candidate randomCandidate(std::mt19937& random) {
   static const char* const kFlows[] = {"0",  "0.001", "0.3",   "1",     "2",    "7",
                                        "50", "1000",  "1e+06", "1e+09", "1e+12"};
@@ -52,8 +53,12 @@ Candidate randomCandidate(std::mt19937& random) {
   const int links = 2 + static_cast<int>(random() % 11);
   Candidate candidate;
   for (int v = 0; v < links; ++v) {
-    candidate.ends.push_back(
-        {1 + static_cast<int>(random() % zones), 1 + static_cast<int>(random() % zones)});
+    if (v > 0 && random() % 4 == 0) {
+      candidate.ends.push_back(candidate.ends[random() % v]);
+    } else {
+      candidate.ends.push_back(
+          {1 + static_cast<int>(random() % zones), 1 + static_cast<int>(random() % zones)});
+    }
     candidate.flows.push_back(kFlows[random() % std::size(kFlows)]);
   }
   return candidate;
