@@ -24,8 +24,8 @@
 #include <functional>
 #include <thread>
 
-#include "support/network_generator.h"
 #include "support/test_support.h"
+#include "tools/network_generator.h"
 
 namespace veldmark {
 namespace {
