@@ -28,9 +28,6 @@ std::string chainLinks(int nodes, int count) {
   return body;
 }
 
-const std::string kSmallLinks = "1 2 1 0 0 0 0 0 0 0\n2 1 1 0 0 0 0 0 0 0\n";
-const std::string kSmallFlows = "1 2   5.0 0\n2 1   7.0 0\n";
-
 struct Refusal {
   const char* what;
   std::string base;
@@ -43,13 +40,13 @@ struct Refusal {
 // estimation never starts and no trip table is written.
 TEST(Capacity, OnePastALimitIsRefusedWithOneLine) {
   const std::vector<Refusal> cases = {
-      {"base, 1001 nodes", linkFile(chainLinks(1001, 1000)), linkFile(kSmallLinks),
+      {"base, 1001 nodes", linkFile(chainLinks(1001, 1000)), linkFile(kTwoZoneLinks),
        "base.txt:1008: more than 1000 distinct nodes"},
-      {"abstract, 1001 nodes", linkFile(kSmallLinks), linkFile(chainLinks(1001, 1000)),
+      {"abstract, 1001 nodes", linkFile(kTwoZoneLinks), linkFile(chainLinks(1001, 1000)),
        "abstract.txt:1008: more than 1000 distinct nodes"},
-      {"base, 5001 links", linkFile(chainLinks(2, 5001)), linkFile(kSmallLinks),
+      {"base, 5001 links", linkFile(chainLinks(2, 5001)), linkFile(kTwoZoneLinks),
        "base.txt:5009: more than 5000 link lines"},
-      {"abstract, 5001 links", linkFile(kSmallLinks), linkFile(chainLinks(2, 5001)),
+      {"abstract, 5001 links", linkFile(kTwoZoneLinks), linkFile(chainLinks(2, 5001)),
        "abstract.txt:5009: more than 5000 link lines"},
   };
   for (const Refusal& refusal : cases) {
@@ -57,7 +54,7 @@ TEST(Capacity, OnePastALimitIsRefusedWithOneLine) {
     ScratchDir dir;
     dir.write("base.txt", refusal.base);
     dir.write("abstract.txt", refusal.abstract);
-    dir.write("flows.txt", flowFile(kSmallFlows));
+    dir.write("flows.txt", flowFile(kTwoZoneFlows));
     const BoundedRun run =
         runBounded({"base.txt", "abstract.txt", "flows.txt", "trips.txt"}, dir.path(), 60);
     EXPECT_EQ(run.exitCode, 1);
@@ -74,8 +71,8 @@ TEST(Capacity, OnePastALimitIsRefusedWithOneLine) {
 TEST(Capacity, BaseNetworkAtBothLimitsIsRead) {
   ScratchDir dir;
   dir.write("base.txt", linkFile(chainLinks(1000, 5000)));
-  dir.write("abstract.txt", linkFile(kSmallLinks));
-  dir.write("flows.txt", flowFile(kSmallFlows));
+  dir.write("abstract.txt", linkFile(kTwoZoneLinks));
+  dir.write("flows.txt", flowFile(kTwoZoneFlows));
   const BoundedRun run =
       runBounded({"base.txt", "abstract.txt", "flows.txt", "trips.txt"}, dir.path(), 60);
   EXPECT_EQ(run.exitCode, 0) << run.err;

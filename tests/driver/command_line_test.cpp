@@ -27,9 +27,7 @@ using testing::withoutWarnings;
 
 namespace fs = std::filesystem;
 
-// Two zones joined both ways; the table is the observed flows themselves.
-const std::string kLinks = "1 2 1 0 0 0 0 0 0 0\n2 1 1 0 0 0 0 0 0 0\n";
-const std::string kFlows = "1 2   5.0 0\n2 1   7.0 0\n";
+// The table the two-zone network gives: its observed flows themselves.
 const std::string kTable =
     "<NUMBER OF ZONES> 2\n<TOTAL OD FLOW> 12\n<END OF METADATA>\n\n\n"
     "Origin \t1 \n    1 :      0.0;    2 :      5.0; \n\n"
@@ -43,9 +41,9 @@ const std::string kFinish = "   Clock\t\t# : Finishing\n   CPU time elapsed: # s
 // A scratch directory holding base.txt, abstract.txt and flows.txt.
 struct Inputs : ScratchDir {
   Inputs() {
-    write("base.txt", linkFile(kLinks));
-    write("abstract.txt", linkFile(kLinks));
-    write("flows.txt", flowFile(kFlows));
+    write("base.txt", linkFile(testing::kTwoZoneLinks));
+    write("abstract.txt", linkFile(testing::kTwoZoneLinks));
+    write("flows.txt", flowFile(testing::kTwoZoneFlows));
   }
   std::vector<std::string> entries() const {
     std::vector<std::string> names;
@@ -166,7 +164,7 @@ TEST(CommandLine, OptionErrorsNameTheOptionAndDashDashEndsThem) {
     EXPECT_EQ(dir.entries().size(), 3u);
   }
   Inputs dir;
-  dir.write("--base", linkFile(kLinks));
+  dir.write("--base", linkFile(testing::kTwoZoneLinks));
   const RunResult ended = runVeldmark(
       {"--threads", "1", "--", "--base", "abstract.txt", "flows.txt", "t.txt"}, dir.path());
   EXPECT_EQ(ended.exitCode, 0) << ended.err;
@@ -241,9 +239,9 @@ const BadFileCase kBadFiles[] = {
     {"10 MB flow line without a line end", kFlowFile, "odd.txt",
      [] { return flowFile(tenMegabytes()); }, 1, "odd.txt:7: flow line longer than 499 bytes", ""},
     {"mixed CRLF abstract", kAbstract, "odd.txt",
-     [] { return withCrlfEveryOtherLine(linkFile(kLinks)); }, 0, "", kTable},
+     [] { return withCrlfEveryOtherLine(linkFile(testing::kTwoZoneLinks)); }, 0, "", kTable},
     {"mixed CRLF flows", kFlowFile, "odd.txt",
-     [] { return withCrlfEveryOtherLine(flowFile(kFlows)); }, 0, "", kTable},
+     [] { return withCrlfEveryOtherLine(flowFile(testing::kTwoZoneFlows)); }, 0, "", kTable},
     {"flows name no abstract link", kFlowFile, "odd.txt",
      [] { return flowFile("3 4   9.0 0\n1 3   9.0 0\n"); }, 0, "", "<TOTAL OD FLOW> 0.02\n"},
     {"table in a missing directory", kTrips, "missing/trips.txt", nullptr, 1,

@@ -36,8 +36,6 @@ using testing::readFile;
 using testing::ScratchDir;
 namespace fs = std::filesystem;
 
-const std::string kLinks = "1 2 1 0 0 0 0 0 0 0\n2 1 1 0 0 0 0 0 0 0\n";
-const std::string kFlows = "1 2   5.0 0\n2 1   7.0 0\n";
 const std::string kOld = "an old table\n";
 constexpr uid_t kNobody = 65534;
 
@@ -135,9 +133,9 @@ std::vector<std::string> leftovers(const std::string& dir) {
 // The scratch directory of one case, open to the unprivileged user.
 struct Inputs : ScratchDir {
   Inputs() {
-    write("base.txt", linkFile(kLinks));
-    write("abstract.txt", linkFile(kLinks));
-    write("flows.txt", flowFile(kFlows));
+    write("base.txt", linkFile(testing::kTwoZoneLinks));
+    write("abstract.txt", linkFile(testing::kTwoZoneLinks));
+    write("flows.txt", flowFile(testing::kTwoZoneFlows));
     write("trips.txt", kOld);
     fs::permissions(path(), fs::perms::all, fs::perm_options::add);
   }
@@ -285,11 +283,15 @@ const HostileCase kCases[] = {
      [](Inputs& d, Launch&) { d.write("flows.txt", flowFile("1 2   20abc 0\n")); }, 1,
      "flows.txt:7: flow value expected", "trips.txt", Table::kOld},
     {"node number out of range",
-     [](Inputs& d, Launch&) { d.write("abstract.txt", linkFile(kLinks + "1 2147483648\n")); }, 1,
-     "abstract.txt:11: node number out of range", "trips.txt", Table::kOld},
+     [](Inputs& d, Launch&) {
+       d.write("abstract.txt", linkFile(testing::kTwoZoneLinks + "1 2147483648\n"));
+     },
+     1, "abstract.txt:11: node number out of range", "trips.txt", Table::kOld},
     {"a block of zeros",
-     [](Inputs& d, Launch&) { d.write("base.txt", linkFile(kLinks + std::string(512, '\0'))); }, 1,
-     "base.txt:11: NUL byte (not a text file, or a damaged one)", "trips.txt", Table::kOld},
+     [](Inputs& d, Launch&) {
+       d.write("base.txt", linkFile(testing::kTwoZoneLinks + std::string(512, '\0')));
+     },
+     1, "base.txt:11: NUL byte (not a text file, or a damaged one)", "trips.txt", Table::kOld},
     {"flows that overflow the estimate",
      [](Inputs& d, Launch&) { d.write("flows.txt", flowFile("1 2   9e307 0\n2 1   9e307 0\n")); },
      1,
@@ -310,7 +312,7 @@ const HostileCase kCases[] = {
      "'': cannot open: " + std::string(std::strerror(ENOENT)), "trips.txt", Table::kOld},
     {"lines that end with a CR alone",
      [](Inputs& d, Launch&) {
-       std::string text = flowFile(kFlows + std::string(60, '#') + "\n");
+       std::string text = flowFile(testing::kTwoZoneFlows + std::string(60, '#') + "\n");
        for (char& c : text) c = c == '\n' ? '\r' : c;
        d.write("flows.txt", text);
      },

@@ -51,4 +51,9 @@ std::string linkFile(const std::string& body);
 /// A flow file: 5 metadata lines, a header, then `body` (the flow lines).
 std::string flowFile(const std::string& body);
 
+/// The smallest whole network: link lines joining zones 1 and 2 both ways,
+/// and flow lines giving them 5 and 7 (the estimate is those flows).
+inline const std::string kTwoZoneLinks = "1 2 1 0 0 0 0 0 0 0\n2 1 1 0 0 0 0 0 0 0\n";
+inline const std::string kTwoZoneFlows = "1 2   5.0 0\n2 1   7.0 0\n";
+
 }  // namespace veldmark::testing
