@@ -2,10 +2,11 @@
 // inverse check, a negative cycle under the dual prices, a pair that no path
 // joins passing the pricing test, an unbounded ratio test, a basis that turns
 // singular, the pass cap. Each was found by the fault search
-// (tools/fault_search.cpp). The estimation's own record (fault_paths.h)
-// confirms that a network still takes its path; the binary must then run it
-// to the end, in bounded time, with exit code 0 and a trip table written. The
-// sanitizer build runs the same tests, so the paths are also free of UB.
+// (tools/fault_search.cpp), the unbounded ratio test by mutating an earlier
+// find. The estimation's own record (fault_paths.h) confirms that a network
+// still takes its path; the binary must then run it to the end, in bounded
+// time, with exit code 0 and a trip table written. The sanitizer build runs
+// the same tests, so the paths are also free of UB.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -55,6 +56,16 @@ const std::vector<FaultNetwork>& faultNetworks() {
       {"pivot loop stopped by the pass cap",
        &FaultPaths::passCaps,
        {"4 3\n4 3\n3 1\n3 2\n", "4 3   1 0   1 0\n3 1   1 0\n3 2   1000 0\n"}},
+      // Parallel links 3->6 and 6->4 whose flows differ by up to 10^6: after
+      // passes of floored negative-cycle prices the basis is no longer
+      // feasible, and one pivot's ratio test finds no row with a positive
+      // entry of the entering column and a non-negative ratio: theta stays
+      // kUnreachable and the pivot goes on with it.
+      {"unbounded ratio test",
+       &FaultPaths::unboundedRatioTests,
+       {"2 1\n4 1\n1 4\n6 2\n3 6\n6 3\n6 4\n3 6\n5 1\n6 4\n",
+        "2 1   1000 0\n4 1   1 0\n1 4   1 0\n6 2   1e+06 0\n3 6   1 0   0.001 0\n"
+        "6 3   1000 0\n6 4   0.001 0   1000 0\n5 1   1e+06 0\n"}},
   };
   return networks;
 }
