@@ -61,16 +61,6 @@ RunResult runVeldmark(const std::vector<std::string>& args, const std::string& w
   return runBinary(VELDMARK_BINARY, args, workDir);
 }
 
-std::string withoutWarnings(const std::string& errors) {
-  std::string kept;
-  for (std::size_t at = 0; at < errors.size();) {
-    const std::size_t end = std::min(errors.find('\n', at), errors.size() - 1) + 1;
-    if (errors.compare(at, 19, "veldmark: warning: ") != 0) kept += errors.substr(at, end - at);
-    at = end;
-  }
-  return kept;
-}
-
 std::string maskClock(std::string console) {
   for (const std::string prefix : {"   Clock\t\t", "   CPU time elapsed: "}) {
     for (std::size_t at = console.find(prefix); at != std::string::npos;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/warning_lines.h"
+
 namespace veldmark::testing {
 
 /// A fresh directory under the temporary directory, removed with its contents.
@@ -38,10 +40,6 @@ RunResult runBinary(const std::string& binary, const std::vector<std::string>& a
 
 /// Runs the veldmark binary with `args` in `workDir`, no standard input.
 RunResult runVeldmark(const std::vector<std::string>& args, const std::string& workDir);
-
-/// Standard error without its warning lines (those starting
-/// "veldmark: warning: "): what a run printed as errors.
-std::string withoutWarnings(const std::string& errors);
 
 /// Replaces the digits of the clock lines by '#', as the golden consoles do.
 std::string maskClock(std::string console);
