@@ -1,8 +1,8 @@
 # Thin front end over CMake. `make run` estimates the bundled example;
 # `make test` builds and runs every test; `make install PREFIX=...` installs
 # the program and its manual page; `make package` builds a Debian package.
-# `run`, `install` and `package` build the program alone and need no
-# GoogleTest; `test` needs it. BUILD may be relative or absolute;
+# `run`, `install` and `package` build the programs alone (veldmark and
+# veldmark-convert) and need no GoogleTest; `test` needs it. BUILD may be relative or absolute;
 # WERROR=ON makes compiler warnings errors (as CI does).
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -21,7 +21,7 @@ build:
 
 program:
 	$(CONFIGURE)
-	cmake --build $(BUILD) -j $(JOBS) --target veldmark
+	cmake --build $(BUILD) -j $(JOBS) --target veldmark veldmark-convert
 
 run: program
 	cd examples && $(abspath $(BUILD))/veldmark base.txt abstract.txt flows.txt trips.out.txt
