@@ -23,7 +23,6 @@ using testing::readFile;
 using testing::RunResult;
 using testing::runVeldmark;
 using testing::ScratchDir;
-using testing::withoutWarnings;
 
 namespace fs = std::filesystem;
 
@@ -271,7 +270,7 @@ TEST(CommandLine, BadFilesEndWithTheirExitCodeAndMessage) {
     ASSERT_LT(run.exitCode, 128) << "killed by signal " << run.exitCode - 128;
     EXPECT_EQ(run.exitCode, row.exitCode);
     if (row.message.empty()) {
-      EXPECT_EQ(withoutWarnings(run.err), "");
+      EXPECT_EQ(testing::withoutWarnings(run.err), "");
     } else {
       expectOneMessageLine(run, row.message);
     }

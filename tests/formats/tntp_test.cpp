@@ -7,6 +7,7 @@
 
 #include "formats/network_files.h"
 #include "formats/tntp_network.h"
+#include "input/abstract_network.h"
 #include "input/link_file.h"
 #include "input/link_flow_file.h"
 #include "support/test_support.h"
@@ -76,10 +77,8 @@ TEST(NetworkFiles, ConvertedFilesReadBackAsTheSourceNetwork) {
   }
   std::vector<LinkLine> base;
   ASSERT_TRUE(readLinkFile(dir.write("base.txt", files.base), base).ok());
-  std::vector<LinkLine> lines;
-  ASSERT_TRUE(readLinkFile(dir.write("abstract.txt", files.abstract), lines).ok());
   AbstractNetwork abstract;
-  storeAbstractLinks("abstract.txt", lines, abstract);
+  ASSERT_TRUE(readAbstractNetwork(dir.write("abstract.txt", files.abstract), abstract).ok());
   ASSERT_TRUE(readLinkFlowFile(dir.write("flows.txt", files.flows), abstract).ok());
   ASSERT_EQ(base.size(), network.links.size());
   ASSERT_EQ(abstract.linkCount(), static_cast<int>(network.links.size()));
