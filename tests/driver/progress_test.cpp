@@ -18,8 +18,8 @@
 
 #include "driver/thread_count.h"
 #include "estimation/workspace.h"
-#include "support/network_generator.h"
 #include "support/test_support.h"
+#include "tools/network_generator.h"
 
 namespace veldmark::testing {
 namespace {
