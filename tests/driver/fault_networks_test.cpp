@@ -85,11 +85,12 @@ void expectWarningsOfThePaths(const std::string& errors, const FaultPaths& seen)
   EXPECT_EQ(errors.find("off their counts"), std::string::npos);
 }
 
-// Each network still takes its path, as the estimation's record shows, and
-// the binary runs it to the end: the same console, exit code 0, no message
-// but warnings, the finishing lines and a trip table, within a minute. Its
-// warnings name exactly the paths the record shows that a planner must know
-// of, with the record's count of iterations.
+// Each network still takes its path, as the estimation's record shows, with
+// the same bytes on every team of threads, and the binary runs it to the
+// end: the same console, exit code 0, no message but warnings, the finishing
+// lines and a trip table, within a minute. Its warnings name exactly the
+// paths the record shows that a planner must know of, with the record's
+// count of iterations.
 TEST(FaultNetworks, EachTakesItsPathAndRunsToTheEnd) {
   for (const FaultNetwork& fault : faultNetworks()) {
     SCOPED_TRACE(fault.path);
@@ -98,6 +99,7 @@ TEST(FaultNetworks, EachTakesItsPathAndRunsToTheEnd) {
     ASSERT_TRUE(readTinyNetwork(dir, fault.network, network));
     const FaultPaths seen = estimateAndCount(network);
     EXPECT_GT(seen.*fault.taken, 0);
+    expectSameBytesOnEveryTeam(network);  // teams of 1, 2, 3 and 8, every step shared
 
     dir.write("base.txt", linkFile(fault.network.links));
     const BoundedRun run =
@@ -109,18 +111,6 @@ TEST(FaultNetworks, EachTakesItsPathAndRunsToTheEnd) {
     EXPECT_NE(run.out.find(seen.console), std::string::npos);
     EXPECT_NE(run.out.find(" : Finishing\n   CPU time elapsed: "), std::string::npos);
     EXPECT_EQ(readFile(dir.file("trips.txt")).rfind("<NUMBER OF ZONES> ", 0), 0u);
-  }
-}
-
-// Each network's awkward path gives the same bytes on teams of 1, 2, 3 and 8
-// threads with every step shared out.
-TEST(FaultNetworks, SameBytesOnEveryTeam) {
-  for (const FaultNetwork& fault : faultNetworks()) {
-    SCOPED_TRACE(fault.path);
-    ScratchDir dir;
-    AbstractNetwork network;
-    ASSERT_TRUE(readTinyNetwork(dir, fault.network, network));
-    expectSameBytesOnEveryTeam(network);
   }
 }
 
