@@ -53,8 +53,9 @@ IterationRecord runIteration(EstimationWorkspace& workspace, const AbstractNetwo
   record.step = search.step;
   takeSearchPoint(workspace);
   console << "\n";
-  record.average = averageFlowDifference(workspace);
-  record.objective = tableObjective(workspace);
+  const TableMeasures measures = measureTable(workspace);
+  record.average = measures.average;
+  record.objective = measures.objective;
   console << "   Average O-D flow difference: " << record.average << "\n";
   return record;
 }
@@ -76,31 +77,21 @@ EstimationRecord runOuterIterations(EstimationWorkspace& workspace, const Abstra
   return record;
 }
 
-double averageFlowDifference(const EstimationWorkspace& workspace) {
+TableMeasures measureTable(const EstimationWorkspace& workspace) {
   const int n = workspace.zoneCount;
-  double sum = 0;
+  double change = 0;
+  TableMeasures measures;
   for (int i = 0; i < n; ++i) {
     for (int j = 0; j < n; ++j) {
       const double flow = workspace.TripTable[i][j];
-      if (flow > 0) {
-        sum = sum + std::fabs(flow - workspace.PreviousTripTable[i][j]) / flow;
-      }
+      if (!(flow > 0)) continue;
+      change = change + std::fabs(flow - workspace.PreviousTripTable[i][j]) / flow;
+      measures.objective = measures.objective + flow * (workspace.CostTable[i][j] - 1.0);
     }
   }
   const double pairs = static_cast<double>(n) * static_cast<double>(n);
-  return sum / (pairs - n);
-}
-
-double tableObjective(const EstimationWorkspace& workspace) {
-  const int n = workspace.zoneCount;
-  double sum = 0.0;
-  for (int i = 0; i < n; ++i) {
-    for (int j = 0; j < n; ++j) {
-      const double flow = workspace.TripTable[i][j];
-      if (flow > 0) sum = sum + flow * (workspace.CostTable[i][j] - 1.0);
-    }
-  }
-  return sum;
+  measures.average = change / (pairs - n);
+  return measures;
 }
 
 }  // namespace veldmark

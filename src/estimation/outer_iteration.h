@@ -19,12 +19,16 @@ namespace veldmark {
 EstimationRecord runOuterIterations(EstimationWorkspace& workspace, const AbstractNetwork& network,
                                     std::ostream& console);
 
-/// The sum over pairs with TripTable > 0 of |Trip - Previous| / Trip,
-/// divided by N * N - N (computed in double).
-double averageFlowDifference(const EstimationWorkspace& workspace);
+// How the new table of an iteration compares with the old one.
+struct TableMeasures {
+  double average = 0.0;    // the average O-D flow difference
+  double objective = 0.0;  // the sum of x (ln x - 1) over the pairs with flow
+};
 
-/// The sum over pairs with TripTable > 0 of x (ln x - 1), with ln x read
-/// from the CostTable. REQUIRES: CostTable follows the TripTable.
-double tableObjective(const EstimationWorkspace& workspace);
+/// In one row-major pass over the pairs with TripTable > 0: the average O-D
+/// flow difference, the sum of |Trip - Previous| / Trip divided by N * N - N
+/// (computed in double), and the objective, the sum of x (ln x - 1) with
+/// ln x read from the CostTable. REQUIRES: CostTable follows the TripTable.
+TableMeasures measureTable(const EstimationWorkspace& workspace);
 
 }  // namespace veldmark

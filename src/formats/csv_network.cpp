@@ -75,12 +75,9 @@ Status readCounts(const std::string& path, const std::string& countColumn,
 
 Status readCsvNetwork(const std::string& linksPath, const std::string& countsPath,
                       const std::string& countColumn, ForeignNetwork& network) {
-  network = ForeignNetwork{};
-  network.linkSource = linksPath;
-  network.flowSource = countsPath;
-  network.sourceNote = "CSV links: from_node_id, to_node_id";
-  network.attributeNote = "8 attributes: none in the source (0)";
-  network.secondNote = "second value: none in the source (0)";
+  network = emptyForeignNetwork(linksPath, countsPath, "CSV links: from_node_id, to_node_id",
+                                "8 attributes: none in the source (0)",
+                                "second value: none in the source (0)");
   network.attributeNames = "a1 a2 a3 a4 a5 a6 a7 a8";
   if (Status status = readLinks(linksPath, network); !status.ok()) return status;
   return readCounts(countsPath, countColumn, network);

@@ -60,17 +60,25 @@ Status parse(const std::string& path, const std::string& content, ParseState& st
   return status;
 }
 
+// The whole content of the file at `path`.
+Status readWholeFile(const std::string& path, std::string& content) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return Status{path + ": cannot open: " + std::strerror(errno)};
+  std::ostringstream text;
+  text << file.rdbuf();
+  content = text.str();
+  return Status{};
+}
+
 }  // namespace
 
 Status readCsvTable(const std::string& path, CsvTable& table) {
   table = CsvTable{};
   table.path = path;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return Status{path + ": cannot open: " + std::strerror(errno)};
-  std::ostringstream content;
-  content << file.rdbuf();
+  std::string content;
+  if (Status status = readWholeFile(path, content); !status.ok()) return status;
   ParseState state;
-  if (Status status = parse(path, content.str(), state); !status.ok()) return status;
+  if (Status status = parse(path, content, state); !status.ok()) return status;
   if (state.records.empty()) return Status{path + ": no header line"};
   table.header = std::move(state.records.front().fields);
   table.records.assign(std::make_move_iterator(state.records.begin() + 1),

@@ -7,6 +7,18 @@
 
 namespace veldmark {
 
+ForeignNetwork emptyForeignNetwork(const std::string& linkSource, const std::string& flowSource,
+                                   const std::string& sourceNote, const std::string& attributeNote,
+                                   const std::string& secondNote) {
+  ForeignNetwork network;
+  network.linkSource = linkSource;
+  network.flowSource = flowSource;
+  network.sourceNote = sourceNote;
+  network.attributeNote = attributeNote;
+  network.secondNote = secondNote;
+  return network;
+}
+
 Status assignObservedFlow(ForeignNetwork& network, NodeId from, NodeId to, const std::string& flow,
                           const std::string& second, int flowLine) {
   const std::string ends = " from " + std::to_string(from) + " to " + std::to_string(to);

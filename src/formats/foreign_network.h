@@ -33,6 +33,12 @@ struct ForeignNetwork {
   std::vector<ForeignLink> links;  // source order
 };
 
+/// A network without links that reads its links from `linkSource` and its
+/// flows or counts from `flowSource`, with the three metadata notes.
+ForeignNetwork emptyForeignNetwork(const std::string& linkSource, const std::string& flowSource,
+                                   const std::string& sourceNote, const std::string& attributeNote,
+                                   const std::string& secondNote);
+
 /// Gives every observed link of `network` the flow `flow` and second value
 /// `second` (source texts) of the next link in source order with endpoints
 /// (from, to) that has none yet. Fails with "flowSource:flowLine: ..." when

@@ -132,12 +132,9 @@ Status readFlows(const std::string& flowPath, ForeignNetwork& network) {
 
 Status readTntpNetwork(const std::string& netPath, const std::string& flowPath,
                        ForeignNetwork& network) {
-  network = ForeignNetwork{};
-  network.linkSource = netPath;
-  network.flowSource = flowPath;
-  network.sourceNote = "TNTP network";
-  network.attributeNote = "8 attributes: TNTP net columns 3 to 10";
-  network.secondNote = "second value: TNTP cost";
+  network =
+      emptyForeignNetwork(netPath, flowPath, "TNTP network",
+                          "8 attributes: TNTP net columns 3 to 10", "second value: TNTP cost");
   if (Status status = readLinks(netPath, network); !status.ok()) return status;
   if (Status status = readFlows(flowPath, network); !status.ok()) return status;
   for (const ForeignLink& link : network.links) {

@@ -1,6 +1,7 @@
 #include "report/reference_json.h"
 
 #include <cmath>
+#include <utility>
 
 namespace veldmark {
 namespace {
@@ -10,13 +11,16 @@ nlohmann::ordered_json number(double value) {
   return std::isfinite(value) ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
 }
 
+// The comparison of one set of values: its count, then its numbers in order.
 nlohmann::ordered_json fitJson(const ComparisonStatistics& fit) {
-  return {{"count", fit.count},
-          {"estimate_total", number(fit.estimatedTotal)},
-          {"reference_total", number(fit.referenceTotal)},
-          {"r_squared", number(fit.rSquared)},
-          {"rmse", number(fit.rmse)},
-          {"relative_rmse", number(fit.relativeRmse)}};
+  const std::pair<const char*, double> numbers[] = {{"estimate_total", fit.estimatedTotal},
+                                                    {"reference_total", fit.referenceTotal},
+                                                    {"r_squared", fit.rSquared},
+                                                    {"rmse", fit.rmse},
+                                                    {"relative_rmse", fit.relativeRmse}};
+  nlohmann::ordered_json json = {{"count", fit.count}};
+  for (const auto& [name, value] : numbers) json[name] = number(value);
+  return json;
 }
 
 }  // namespace

@@ -40,31 +40,35 @@ std::string estimate(const ScratchDir& dir, const std::string& folder) {
   return readFile(dir.file(folder + ".trips.txt"));
 }
 
+// Calls write(k, from, to, third) for each line k of the file at `path`
+// after its first `skip` lines, with its first three fields.
+template <typename Write>
+void eachDataLine(const std::string& path, int skip, Write write) {
+  std::ifstream file(path);
+  std::string line;
+  for (int k = 0; std::getline(file, line); ++k) {
+    if (k < skip) continue;
+    std::istringstream fields(line);
+    std::string from, to, third;
+    fields >> from >> to >> third;
+    write(k, from, to, third);
+  }
+}
+
 // The Sioux Falls links as a GMNS link table with quoted names, extra
 // columns and CRLF; the flows as a counts table with the columns reordered.
 void writeCsvExport(const ScratchDir& dir) {
-  std::ifstream base(kData + "veldmark/base.txt");
-  std::ifstream flows(kData + "veldmark/flows.txt");
-  std::string line;
   std::ostringstream links;
   links << "link_id,name,from_node_id,to_node_id,\"length, km\"\r\n";
-  for (int k = 0; std::getline(base, line); ++k) {
-    if (k < 8) continue;
-    std::istringstream fields(line);
-    std::string from, to, capacity;
-    fields >> from >> to >> capacity;
+  eachDataLine(kData + "veldmark/base.txt", 8, [&](int k, auto& from, auto& to, auto& capacity) {
     links << k << ",\"Road \"\"" << k << "\"\", east\"," << from << "," << to << "," << capacity
           << "\r\n";
-  }
+  });
   std::ostringstream counts;
   counts << "station,to_node_id,from_node_id,aadt\n";
-  for (int k = 0; std::getline(flows, line); ++k) {
-    if (k < 6) continue;
-    std::istringstream fields(line);
-    std::string from, to, flow;
-    fields >> from >> to >> flow;
+  eachDataLine(kData + "veldmark/flows.txt", 6, [&](int k, auto& from, auto& to, auto& flow) {
     counts << "\"S" << k << "\"," << to << "," << from << "," << flow << "\n";
-  }
+  });
   dir.write("link.csv", links.str());
   dir.write("counts.csv", counts.str());
 }
