@@ -12,6 +12,8 @@
 
 #include "formats/hdf5_handle.h"
 #include "formats/omx_file.h"
+#include "output/file_replace.h"
+#include "output/temporary_file_registry.h"
 
 namespace veldmark {
 namespace {
@@ -110,11 +112,8 @@ Status writeOmxTable(const std::string& path, const ZoneTable& table) {
   if (table.values.size() != table.zones.size() * table.zones.size()) {
     return cannotWrite(path, "the table is not square");
   }
-  const std::size_t slash = path.rfind('/');
-  const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string temporary = directory + "." + name.substr(0, 64) + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
+  std::string temporary;
+  const int fd = createTemporaryBeside(path, temporary);
   if (fd < 0) return cannotWrite(path, std::strerror(errno));
   ::close(fd);
   Status status = writeLayout(path, temporary, table);
@@ -125,6 +124,7 @@ Status writeOmxTable(const std::string& path, const ZoneTable& table) {
     status = cannotWrite(path, std::strerror(errno));
   }
   if (!status.ok()) ::unlink(temporary.c_str());
+  forgetTemporaryFile();
   return status;
 }
 

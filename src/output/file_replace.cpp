@@ -61,24 +61,6 @@ Status writeDirectly(const std::string& path, const std::string& text) {
   return error == 0 ? Status{} : failure(path, error);
 }
 
-// Creates ".<name>.XXXXXX" beside `path` and registers it for the signal
-// handlers, both with the termination signals held back. Returns the
-// descriptor, or -1 with errno set.
-int createTemporary(const std::string& path, std::string& temporary) {
-  const std::size_t slash = path.rfind('/');
-  const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  temporary = directory + "." + name.substr(0, kTempStemLimit) + ".XXXXXX";
-  sigset_t previous;
-  blockTerminationSignals(previous);
-  const int fd = ::mkstemp(temporary.data());
-  const int error = errno;
-  if (fd >= 0) registerTemporaryFile(temporary.c_str());
-  restoreSignalMask(previous);
-  errno = error;
-  return fd;
-}
-
 // Gives the temporary file the owner and group of the file it replaces
 // where the process may (the group alone, or neither, otherwise), then its
 // mode, which a change of owner could have cleared.
@@ -94,7 +76,7 @@ int takeOwnerAndMode(int fd, const struct stat* existing, mode_t mode) {
 TemporaryOutcome writeThroughTemporary(const std::string& path, const std::string& text,
                                        const struct stat* existing) {
   std::string temporary;
-  const int fd = createTemporary(path, temporary);
+  const int fd = createTemporaryBeside(path, temporary);
   if (fd < 0) return {TemporaryOutcome::kCreate, errno};
   const mode_t mode = existing != nullptr ? existing->st_mode & 07777 : createdFileMode();
   int error = takeOwnerAndMode(fd, existing, mode);
@@ -145,6 +127,21 @@ Status replaceExisting(const std::string& path, const std::string& target, const
 }
 
 }  // namespace
+
+int createTemporaryBeside(const std::string& path, std::string& temporary) {
+  const std::size_t slash = path.rfind('/');
+  const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  temporary = directory + "." + name.substr(0, kTempStemLimit) + ".XXXXXX";
+  sigset_t previous;
+  blockTerminationSignals(previous);
+  const int fd = ::mkstemp(temporary.data());
+  const int error = errno;
+  if (fd >= 0) registerTemporaryFile(temporary.c_str());
+  restoreSignalMask(previous);
+  errno = error;
+  return fd;
+}
 
 Status replaceFileContents(const std::string& path, const std::string& text) {
   if (path.empty()) return failure(path, ENOENT);

@@ -10,6 +10,13 @@
 
 namespace veldmark {
 
+/// Creates the empty temporary file ".<name>.XXXXXX" (the name cut to 64
+/// bytes) beside `path`, stores its name in `temporary` and registers it for
+/// the signal handlers (temporary_file_registry.h), both with the
+/// termination signals held back. Returns its descriptor, or -1 with errno
+/// set. The caller renames or unlinks it, then calls forgetTemporaryFile().
+int createTemporaryBeside(const std::string& path, std::string& temporary);
+
 /// Makes `text` the whole content of the file at `path`.
 /// - A new or existing regular file is replaced through a temporary file
 ///   ".<name>.XXXXXX" in its directory, registered for the signal handlers
