@@ -1,23 +1,13 @@
 // The long-form CSV table: header, then origin,destination,value rows.
 #include "formats/csv_table_writer.h"
 
-#include <charconv>
 #include <sstream>
 #include <utility>
 
 #include "output/file_replace.h"
+#include "output/shortest_number.h"
 
 namespace veldmark {
-namespace {
-
-// Writes `value` in the shortest form that reads back to the same double.
-void writeShortest(std::ostream& out, double value) {
-  char text[32];
-  const std::to_chars_result result = std::to_chars(text, text + sizeof text, value);
-  out.write(text, result.ptr - text);
-}
-
-}  // namespace
 
 void formatCsvTable(std::ostream& out, const ZoneTable& table) {
   out << "o_zone_id,d_zone_id,volume\n";
@@ -25,7 +15,7 @@ void formatCsvTable(std::ostream& out, const ZoneTable& table) {
   for (int i = 0; i < count; ++i) {
     for (int j = 0; j < count; ++j) {
       out << table.zones[i] << ',' << table.zones[j] << ',';
-      writeShortest(out, table.at(i, j));
+      writeShortestNumber(out, table.at(i, j));
       out << '\n';
     }
   }

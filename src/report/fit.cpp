@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "report/shortest_number.h"
+#include "output/shortest_number.h"
 
 namespace veldmark {
 

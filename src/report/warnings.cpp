@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "report/shortest_number.h"
+#include "output/shortest_number.h"
 #include "veldmark/constants.h"
 
 namespace veldmark {
