@@ -110,13 +110,14 @@ bool eliminate(Elimination& e, DenseMatrix& v) {
   return true;
 }
 
-// new row i = old row source[i] for a permutation, one cycle at a time.
+// new row i = old row source[i] for a permutation, one cycle at a time; a
+// row that stays where it is is not touched (the usual case: every row).
 void permuteRows(DenseMatrix& v, int n, const std::vector<int>& source) {
   std::vector<double> held(static_cast<std::size_t>(n));
   std::vector<char> placed(n, 0);
   const std::size_t bytes = sizeof(double) * n;
   for (int start = 0; start < n; ++start) {
-    if (placed[start]) continue;
+    if (placed[start] || source[start] == start) continue;
     std::memcpy(held.data(), v[start], bytes);
     int i = start;
     while (source[i] != start) {
