@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <random>
@@ -254,6 +255,43 @@ TEST(FastShortestPaths, FloydWarshallSameBitsAsReference) {
   }
   EXPECT_GE(negativeDiagonal, 25);
   EXPECT_GE(unreached, 25);
+}
+
+// The least entry of a column bounds which destinations a row can still
+// improve through it (D[i][k] + least < largest), and that least entry falls
+// while the rows are relaxed through the intermediate before. Here column 1
+// holds 10 at the start and 5 = -5 + 10 (row 2 through zone 0) when zone 1's
+// turn comes; then D[2][3] = 5 + 92 = 97 < 100, which a bound from the
+// column as it was (10 + 92 >= 100) would skip. Row 0 is NaN beyond column
+// 1, so that row 2 gains nothing else through zone 0.
+TEST(FastShortestPaths, FloydWarshallBoundFromTheColumnAsItIsNow) {
+  const int n = 8;
+  PathTables start(n, {});
+  for (int j = 0; j < n; ++j) {
+    for (int k = 0; k < n; ++k) start.d[j][k] = j == k ? 0.0 : 100.0;
+  }
+  for (int k = 2; k < n; ++k) start.d[0][k] = kNaN;
+  start.d[1][1] = 10.0;  // a positive diagonal keeps column 1's least entry above 0
+  start.d[2][0] = -5.0;
+  start.d[0][1] = 10.0;
+  start.d[1][0] = 92.0;
+  start.d[1][3] = 92.0;
+  PathTables reference(0, {});
+  reference.d = testing::copyOf(start.d);
+  reference.p = testing::copyOf(start.p);
+  allPairsShortestPaths(n, reference.p, reference.d);
+  ASSERT_EQ(reference.d[2][3], 97.0);
+  for (int threads : {1, 2, 3, 8}) {
+    ThreadTeam team(threads, 1);
+    PathTables fast(0, {});
+    fast.d = testing::copyOf(start.d);
+    fast.p = testing::copyOf(start.p);
+    fast::allPairsShortestPaths(n, fast.p, fast.d, &team);
+    EXPECT_EQ(std::memcmp(fast.d.entries.get(), reference.d.entries.get(), sizeof(double) * n * n),
+              0)
+        << "threads " << threads;
+    EXPECT_EQ(fast.p[2][3], reference.p[2][3]) << "threads " << threads;
+  }
 }
 
 TEST(FastShortestPaths, BellmanFordSameResultAndLabelsAsReference) {

@@ -68,14 +68,6 @@ double largestEntry(int n, const DenseMatrix& d) {
   return largest;
 }
 
-double smallestInRow(const double* row, int n) {
-  double smallest = INFINITY;
-  for (int k = 0; k < n; ++k) {
-    if (row[k] < smallest) smallest = row[k];
-  }
-  return smallest;
-}
-
 double smallestInColumn(const DenseMatrix& d, int column, int n) {
   double smallest = INFINITY;
   for (int j = 0; j < n; ++j) {
@@ -87,13 +79,20 @@ double smallestInColumn(const DenseMatrix& d, int column, int n) {
 // The destinations k that some origin could still improve through i:
 // D[j][i] >= smallestColumn for every origin j, and rounding is monotone, so
 // where smallestColumn + D[i][k] >= largest no sum D[j][i] + D[i][k] falls
-// below an entry (a NaN sum never does).
-void activeDestinations(const double* di, int n, double smallestColumn, double largest,
-                        std::vector<int>& active) {
-  active.clear();
+// below an entry (a NaN sum never does). Also returns row i's least entry.
+double activeDestinations(const double* di, int n, double smallestColumn, double largest,
+                          std::vector<int>& active) {
+  active.resize(static_cast<std::size_t>(n));
+  int* out = active.data();
+  int count = 0;
+  double smallest = INFINITY;
   for (int k = 0; k < n; ++k) {
-    if (smallestColumn + di[k] < largest) active.push_back(k);
+    out[count] = k;
+    count += (smallestColumn + di[k] < largest) ? 1 : 0;
+    smallest = di[k] < smallest ? di[k] : smallest;
   }
+  active.resize(static_cast<std::size_t>(count));
+  return smallest;
 }
 
 // The relaxation of one origin row restricted to the active destinations.
@@ -116,11 +115,10 @@ struct Intermediate {
   std::vector<int> active;  // destinations some origin could still improve
 };
 
-// The bounds of intermediate i, from row i and column i.
-void prepareIntermediate(int i, int n, double largest, const DenseMatrix& d, Intermediate& step) {
-  const double* di = d[i];
-  step.smallest = smallestInRow(di, n);
-  activeDestinations(di, n, smallestInColumn(d, i, n), largest, step.active);
+// The bounds of intermediate i, from row i and the least entry of column i.
+void prepareIntermediate(int i, int n, double smallestColumn, double largest, const DenseMatrix& d,
+                         Intermediate& step) {
+  step.smallest = activeDestinations(d[i], n, smallestColumn, largest, step.active);
   step.few = step.active.size() * 2 < static_cast<std::size_t>(n);
 }
 
@@ -145,38 +143,110 @@ void relaxOrigin(int i, int j, int n, double largest, const Intermediate& step, 
 }
 
 // Origin rows a member takes at a time.
-constexpr int kRowChunk = 8;
+constexpr int kRowChunk = 32;
+
+// Calls relax(j) for every origin row j of one intermediate, each on one
+// member: a member takes chunks of its own block of rows first (the rows its
+// core's cache held at the intermediate before), then the chunks left in the
+// other members' blocks. `next` holds the next row of each block, from its
+// first.
+template <typename Relax>
+void dealRows(std::atomic<int>* next, int n, int member, int members, Relax relax) {
+  for (int turn = 0; turn < members; ++turn) {
+    const int owner = (member + turn) % members;
+    const int end = blockFirst(n, owner + 1, members);
+    for (int first; (first = next[owner].fetch_add(kRowChunk, std::memory_order_relaxed)) < end;) {
+      for (int j = first; j < std::min(first + kRowChunk, end); ++j) relax(j);
+    }
+  }
+}
+
+// A member's least entry of the column of the next intermediate, alone on
+// its cache line.
+struct alignas(64) ColumnPart {
+  double smallest = INFINITY;
+};
+
+// The least of the members' parts (any order: the least of the same values).
+double leastOfParts(const ColumnPart* parts, int members) {
+  double smallest = INFINITY;
+  for (int m = 0; m < members; ++m) {
+    if (parts[m].smallest < smallest) smallest = parts[m].smallest;
+  }
+  return smallest;
+}
+
+// What the members share while they walk the intermediates.
+struct Walk {
+  int n = 0;
+  double largest = 0.0;
+  int stride = 1;                      // block counters per intermediate
+  std::vector<std::atomic<int>> next;  // per intermediate, the next row of each block
+  std::vector<ColumnPart> parts;       // per parity of the intermediate, one per member
+};
+
+// Member `member` relaxes its rows through intermediate i (D[i][i] >= 0) and
+// leaves in its part the least entry of column i + 1 over them: the column of
+// the next intermediate, which none of the next one's relaxations writes.
+void relaxThrough(Walk& walk, int i, int member, int members, double smallestColumn,
+                  Intermediate& step, ZoneIndexMatrix& p, DenseMatrix& d) {
+  const int n = walk.n;
+  prepareIntermediate(i, n, smallestColumn, walk.largest, d, step);
+  const int after = i + 1 < n ? i + 1 : i;
+  double smallestAfter = INFINITY;
+  std::atomic<int>* next = walk.next.data() + static_cast<std::size_t>(i) * walk.stride;
+  dealRows(next, n, member, members, [&](int j) {
+    relaxOrigin(i, j, n, walk.largest, step, p, d);
+    if (d[j][after] < smallestAfter) smallestAfter = d[j][after];
+  });
+  walk.parts[static_cast<std::size_t>(((i + 1) & 1) * walk.stride + member)].smallest =
+      smallestAfter;
+}
 
 }  // namespace
 
 void allPairsShortestPaths(int n, ZoneIndexMatrix& p, DenseMatrix& d, ThreadTeam* team) {
+  Walk walk;
+  walk.n = n;
   // Entries only ever decrease, so the largest entry at the start bounds
   // every entry for the whole run.
-  const double largest = largestEntry(n, d);
-  std::vector<Intermediate> steps(team == nullptr ? 1 : team->size());
-  std::vector<std::atomic<int>> nextRow(static_cast<std::size_t>(n));  // per intermediate, from 0
+  walk.largest = largestEntry(n, d);
+  walk.stride = team == nullptr ? 1 : team->size();
+  walk.next = std::vector<std::atomic<int>>(static_cast<std::size_t>(n) * walk.stride);
+  walk.parts.resize(static_cast<std::size_t>(2 * walk.stride));
+  std::vector<Intermediate> steps(static_cast<std::size_t>(walk.stride));
   for (Intermediate& step : steps) step.active.reserve(static_cast<std::size_t>(n));
   // Every member walks the intermediates in order and, one barrier apart,
-  // relaxes origin rows through each: chunks of rows taken from a counter of
-  // that intermediate, so that no member waits long for another. Each row is relaxed by one
-  // member with the same operations as on one thread, so the split changes
-  // no bit. When D[i][i] < 0 row i may change as the rows go by: member 0
-  // runs the scalar loop alone, once every member has read D[i][i].
+  // relaxes origin rows through each (see dealRows). Each row is relaxed by
+  // one member with the same operations as on one thread, so the split
+  // changes no bit; the bounds of an intermediate only decide which
+  // operations can be skipped because they change nothing. When D[i][i] < 0
+  // row i may change as the rows go by: member 0 runs the scalar loop alone,
+  // once every member has read D[i][i].
+  // The block counters start as blocks of the whole team; a body run on one
+  // member alone has one block, the whole of [0, n), from counter 0.
+  for (int i = 0; i < n; ++i) {
+    for (int m = 0; m < walk.stride; ++m) {
+      walk.next[static_cast<std::size_t>(i) * walk.stride + m] = blockFirst(n, m, walk.stride);
+    }
+  }
   shareRows(team, n, [&](int member, int members) {
-    Intermediate& step = steps[member];
+    bool partsHoldColumn = false;  // the parts hold the least entry of column i
     for (int i = 0; i < n; ++i) {
       if (!(d[i][i] >= 0)) {
         if (members > 1) team->barrier();
         if (member == 0) relaxScalar(i, n, p, d);
+        partsHoldColumn = false;
       } else {
-        prepareIntermediate(i, n, largest, d, step);
-        for (int first; (first = nextRow[i].fetch_add(kRowChunk, std::memory_order_relaxed)) < n;) {
-          const int end = std::min(first + kRowChunk, n);
-          for (int j = first; j < end; ++j) relaxOrigin(i, j, n, largest, step, p, d);
-        }
+        const ColumnPart* parts = walk.parts.data() + (i & 1) * walk.stride;
+        const double smallestColumn =
+            partsHoldColumn ? leastOfParts(parts, members) : smallestInColumn(d, i, n);
+        relaxThrough(walk, i, member, members, smallestColumn, steps[member], p, d);
+        partsHoldColumn = true;
       }
       if (members > 1) team->barrier();
     }
   });
 }
+
 }  // namespace veldmark::fast
