@@ -212,17 +212,29 @@ void relaxThrough(Walk& walk, int i, int member, int members, double smallestCol
       smallestAfter;
 }
 
+// Sets up the walk over n intermediates for a team of `stride` members (1
+// without a team). Entries only ever decrease, so the largest entry at the
+// start bounds every entry for the whole walk. The block counters start as
+// blocks of the whole team; a body run on one member alone has one block,
+// the whole of [0, n), from counter 0.
+void startWalk(Walk& walk, int n, const DenseMatrix& d, int stride) {
+  walk.n = n;
+  walk.largest = largestEntry(n, d);
+  walk.stride = stride;
+  walk.next = std::vector<std::atomic<int>>(static_cast<std::size_t>(n) * stride);
+  for (int i = 0; i < n; ++i) {
+    for (int m = 0; m < stride; ++m) {
+      walk.next[static_cast<std::size_t>(i) * stride + m] = blockFirst(n, m, stride);
+    }
+  }
+  walk.parts.resize(static_cast<std::size_t>(2 * stride));
+}
+
 }  // namespace
 
 void allPairsShortestPaths(int n, ZoneIndexMatrix& p, DenseMatrix& d, ThreadTeam* team) {
   Walk walk;
-  walk.n = n;
-  // Entries only ever decrease, so the largest entry at the start bounds
-  // every entry for the whole run.
-  walk.largest = largestEntry(n, d);
-  walk.stride = team == nullptr ? 1 : team->size();
-  walk.next = std::vector<std::atomic<int>>(static_cast<std::size_t>(n) * walk.stride);
-  walk.parts.resize(static_cast<std::size_t>(2 * walk.stride));
+  startWalk(walk, n, d, team == nullptr ? 1 : team->size());
   std::vector<Intermediate> steps(static_cast<std::size_t>(walk.stride));
   for (Intermediate& step : steps) step.active.reserve(static_cast<std::size_t>(n));
   // Every member walks the intermediates in order and, one barrier apart,
@@ -232,13 +244,6 @@ void allPairsShortestPaths(int n, ZoneIndexMatrix& p, DenseMatrix& d, ThreadTeam
   // operations can be skipped because they change nothing. When D[i][i] < 0
   // row i may change as the rows go by: member 0 runs the scalar loop alone,
   // once every member has read D[i][i].
-  // The block counters start as blocks of the whole team; a body run on one
-  // member alone has one block, the whole of [0, n), from counter 0.
-  for (int i = 0; i < n; ++i) {
-    for (int m = 0; m < walk.stride; ++m) {
-      walk.next[static_cast<std::size_t>(i) * walk.stride + m] = blockFirst(n, m, walk.stride);
-    }
-  }
   shareRows(team, n, [&](int member, int members) {
     bool partsHoldColumn = false;  // the parts hold the least entry of column i
     for (int i = 0; i < n; ++i) {
