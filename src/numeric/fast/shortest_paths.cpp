@@ -88,26 +88,25 @@ double smallestInColumn(const DenseMatrix& d, int column, int n) {
 // The destinations k that some origin could still improve through i:
 // D[j][i] >= smallestColumn for every origin j, and rounding is monotone, so
 // where smallestColumn + D[i][k] >= largest no sum D[j][i] + D[i][k] falls
-// below an entry (a NaN sum never does). Also returns row i's least entry.
+// below an entry (a NaN sum never does). Writes them to active[0, count)
+// (room for n) and returns row i's least entry.
 double activeDestinations(const double* di, int n, double smallestColumn, double largest,
-                          std::vector<int>& active) {
-  active.resize(static_cast<std::size_t>(n));
-  int* out = active.data();
-  int count = 0;
+                          int* active, int& count) {
+  count = 0;
   double smallest = INFINITY;
   for (int k = 0; k < n; ++k) {
-    out[count] = k;
+    active[count] = k;
     count += (smallestColumn + di[k] < largest) ? 1 : 0;
     smallest = di[k] < smallest ? di[k] : smallest;
   }
-  active.resize(static_cast<std::size_t>(count));
   return smallest;
 }
 
 // The relaxation of one origin row restricted to the active destinations.
 void relaxActive(double dji, const double* di, const ZoneIndex* pi, double* dj, ZoneIndex* pj,
-                 const std::vector<int>& active) {
-  for (int k : active) {
+                 const int* active, int count) {
+  for (int e = 0; e < count; ++e) {
+    const int k = active[e];
     const double sum = dji + di[k];
     if (sum < dj[k]) {
       dj[k] = sum;
@@ -121,14 +120,16 @@ void relaxActive(double dji, const double* di, const ZoneIndex* pi, double* dj, 
 struct Intermediate {
   double smallest = 0.0;    // min of row i
   bool few = false;         // relax only the active destinations
-  std::vector<int> active;  // destinations some origin could still improve
+  std::vector<int> active;  // n entries: the destinations some origin could still improve
+  int activeCount = 0;      // ... in active[0, activeCount)
 };
 
 // The bounds of intermediate i, from row i and the least entry of column i.
 void prepareIntermediate(int i, int n, double smallestColumn, double largest, const DenseMatrix& d,
                          Intermediate& step) {
-  step.smallest = activeDestinations(d[i], n, smallestColumn, largest, step.active);
-  step.few = step.active.size() * 2 < static_cast<std::size_t>(n);
+  step.smallest =
+      activeDestinations(d[i], n, smallestColumn, largest, step.active.data(), step.activeCount);
+  step.few = step.activeCount * 2 < n;
 }
 
 // Origin row j through intermediate i (D[i][i] >= 0). Row i and column i
@@ -144,7 +145,8 @@ void relaxOrigin(int i, int j, int n, double largest, const Intermediate& step, 
   const double* di = d[i];
   const ZoneIndex* pi = p[i];
   if (step.few) {
-    relaxActive(dji, di, pi, d[j], p[j], step.active);  // writes only where it improves
+    // Writes only where it improves.
+    relaxActive(dji, di, pi, d[j], p[j], step.active.data(), step.activeCount);
   } else {
     relaxRow(dji, di, pi, d[j], p[j], i);
     relaxRow(dji, di + i + 1, pi + i + 1, d[j] + i + 1, p[j] + i + 1, n - i - 1);
@@ -236,7 +238,7 @@ void allPairsShortestPaths(int n, ZoneIndexMatrix& p, DenseMatrix& d, ThreadTeam
   Walk walk;
   startWalk(walk, n, d, team == nullptr ? 1 : team->size());
   std::vector<Intermediate> steps(static_cast<std::size_t>(walk.stride));
-  for (Intermediate& step : steps) step.active.reserve(static_cast<std::size_t>(n));
+  for (Intermediate& step : steps) step.active.resize(static_cast<std::size_t>(n));
   // Every member walks the intermediates in order and, one barrier apart,
   // relaxes origin rows through each (see dealRows). Each row is relaxed by
   // one member with the same operations as on one thread, so the split
