@@ -124,4 +124,28 @@ void shareRows(ThreadTeam* team, int rows, const std::function<void(int, int)>& 
   team->run([&](int member) { body(member, members); });
 }
 
+void forEachItem(ThreadTeam* team, int count, int grain,
+                 const std::function<void(int, int)>& body) {
+  if (grain < 1) grain = 1;
+  if (team == nullptr || team->size() == 1 || count <= grain) {
+    for (int item = 0; item < count; ++item) body(item, 0);
+    return;
+  }
+  std::atomic<int> next{0};
+  std::atomic<bool> stop{false};
+  team->run([&](int member) {
+    while (!stop.load(std::memory_order_relaxed)) {
+      const int first = next.fetch_add(grain, std::memory_order_relaxed);
+      if (first >= count) return;
+      const int end = std::min(first + grain, count);
+      try {
+        for (int item = first; item < end; ++item) body(item, member);
+      } catch (...) {
+        stop.store(true, std::memory_order_relaxed);
+        throw;
+      }
+    }
+  });
+}
+
 }  // namespace veldmark

@@ -65,6 +65,17 @@ class ThreadTeam {
 /// or `rows` is below its fewestRowsToShare (too little work to share).
 void shareRows(ThreadTeam* team, int rows, const std::function<void(int, int)>& body);
 
+/// Calls body(item, member) once for every item in [0, count), items claimed
+/// in chunks of `grain` (at least 1) from a shared counter by the members of
+/// `team` (member 0 is the calling thread; null or a team of one: the
+/// calling thread alone, items in order). Returns when every item is done.
+/// Which member runs an item is left to chance, so the body must write only
+/// what belongs to its item (and scratch owned by `member`): then the result
+/// does not depend on the team. An exception from a body comes back here
+/// after the other members have stopped claiming.
+void forEachItem(ThreadTeam* team, int count, int grain,
+                 const std::function<void(int item, int member)>& body);
+
 /// The rows [first, end) of member `member` of `members` out of `rows`:
 /// contiguous blocks in member order, sizes differing by at most one.
 inline int blockFirst(int rows, int member, int members) {

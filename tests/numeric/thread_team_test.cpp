@@ -63,5 +63,29 @@ TEST(ThreadTeam, SmallWorkStaysOnTheCallingThread) {
   EXPECT_EQ(shared.load(), 4);
 }
 
+// Every item exactly once, whatever the team and the grain; an exception
+// comes back and stops the claiming.
+TEST(ThreadTeam, ForEachItemRunsEveryItemOnce) {
+  for (int size : {1, 2, 8}) {
+    ThreadTeam team(size);
+    for (int grain : {1, 7, 1000}) {
+      std::vector<std::atomic<int>> runs(997);
+      forEachItem(&team, 997, grain, [&](int item, int member) {
+        EXPECT_LT(member, size);
+        ++runs[item];
+      });
+      for (const auto& r : runs) ASSERT_EQ(r.load(), 1) << size << " members, grain " << grain;
+    }
+    std::atomic<int> ran{0};
+    EXPECT_THROW(forEachItem(&team, 10000, 1,
+                             [&](int item, int) {
+                               ++ran;
+                               if (item == 3) throw std::runtime_error("item 3");
+                             }),
+                 std::runtime_error);
+    EXPECT_LT(ran.load(), 10000) << "claiming stops after an exception";
+  }
+}
+
 }  // namespace
 }  // namespace veldmark
