@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "estimation/linearised/limits.h"
 #include "input/link_file.h"
 #include "input/node_list.h"
 #include "reliability/bounded_run.h"
@@ -80,7 +81,8 @@ struct CapacityRun {
 bool atBothLimits(const std::string& abstractPath) {
   std::vector<LinkLine> links;
   std::vector<NodeId> zones;
-  return readLinkFile(abstractPath, links).ok() && buildNodeList(abstractPath, links, zones).ok() &&
+  return readLinkFile(abstractPath, links, kMaxLinks).ok() &&
+         buildNodeList(abstractPath, links, zones, kMaxNodes).ok() &&
          links.size() == static_cast<std::size_t>(kMaxLinks) &&
          zones.size() == static_cast<std::size_t>(kMaxNodes);
 }

@@ -25,6 +25,7 @@
 #include <numeric>
 #include <vector>
 
+#include "estimation/linearised/limits.h"
 #include "numeric/fast/lu_determinant.h"
 #include "numeric/fast/matrix_inverse.h"
 #include "numeric/fast/negative_cycle.h"

@@ -14,8 +14,9 @@
 #include "driver/table_output.h"
 #include "driver/thread_count.h"
 #include "driver/usage.h"
-#include "estimation/outer_iteration.h"
-#include "estimation/starting_tables.h"
+#include "estimation/linearised/limits.h"
+#include "estimation/linearised/outer_iteration.h"
+#include "estimation/linearised/starting_tables.h"
 #include "input/abstract_network.h"
 #include "input/link_file.h"
 #include "input/link_flow_file.h"
@@ -57,13 +58,14 @@ void writeClockLine(std::ostream& console, int seconds, const char* what) {
 
 Status readBaseNetwork(Run& run) {
   run.base.path = run.operand(1);
-  Status status = readLinkFile(run.base.path, run.base.links);
+  Status status = readLinkFile(run.base.path, run.base.links, kMaxLinks);
   if (!status.ok()) return status;
-  return buildNodeList(run.base.path, run.base.links, run.base.nodeList);
+  return buildNodeList(run.base.path, run.base.links, run.base.nodeList, kMaxNodes);
 }
 
 Status readAbstract(Run& run) {
-  if (Status status = readAbstractNetwork(run.operand(2), run.abstract); !status.ok()) {
+  if (Status status = readAbstractNetwork(run.operand(2), run.abstract, kLinearisedNetworkLimits);
+      !status.ok()) {
     return status;
   }
   run.base.zoneFlags = buildZoneFlags(run.base.nodeList, run.abstract.zoneList);

@@ -6,8 +6,8 @@
 #include <ostream>
 
 #include "driver/options.h"
-#include "estimation/estimation_record.h"
-#include "estimation/workspace.h"
+#include "estimation/linearised/estimation_record.h"
+#include "estimation/linearised/workspace.h"
 #include "formats/reference_table.h"
 #include "input/link_flow_file.h"
 #include "report/reference_comparison.h"

@@ -6,17 +6,20 @@
 namespace veldmark {
 
 Status buildAbstractNetwork(const std::string& path, const std::vector<LinkLine>& lines,
-                            AbstractNetwork& network) {
+                            AbstractNetwork& network, int maxNodes) {
   storeAbstractLinks(path, lines, network);
-  if (Status status = buildNodeList(path, lines, network.zoneList); !status.ok()) return status;
+  if (Status status = buildNodeList(path, lines, network.zoneList, maxNodes); !status.ok()) {
+    return status;
+  }
   mapLinksToZones(network);
   return Status{};
 }
 
-Status readAbstractNetwork(const std::string& path, AbstractNetwork& network) {
+Status readAbstractNetwork(const std::string& path, AbstractNetwork& network,
+                           const NetworkLimits& limits) {
   std::vector<LinkLine> lines;
-  if (Status status = readLinkFile(path, lines); !status.ok()) return status;
-  return buildAbstractNetwork(path, lines, network);
+  if (Status status = readLinkFile(path, lines, limits.links); !status.ok()) return status;
+  return buildAbstractNetwork(path, lines, network, limits.nodes);
 }
 
 }  // namespace veldmark

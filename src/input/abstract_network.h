@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "input/network_limits.h"
 #include "veldmark/network.h"
 #include "veldmark/types.h"
 
@@ -13,12 +14,15 @@ namespace veldmark {
 /// Builds `network` from the link lines of the abstract network file at
 /// `path` (already read): endpoints, records with flows 0, line numbers, the
 /// ZoneList (from-nodes first, then to-only nodes) and the LinkZones. Fails
-/// with "path:line: more than 1000 distinct nodes". Prints nothing.
+/// with "path:line: more than N distinct nodes" (N = maxNodes). Prints
+/// nothing.
 Status buildAbstractNetwork(const std::string& path, const std::vector<LinkLine>& lines,
-                            AbstractNetwork& network);
+                            AbstractNetwork& network, int maxNodes);
 
-/// Reads the link file at `path` (readLinkFile) and builds the abstract
-/// network from it (buildAbstractNetwork). Fails with the reader's message.
-Status readAbstractNetwork(const std::string& path, AbstractNetwork& network);
+/// Reads the link file at `path` (readLinkFile, at most limits.links lines)
+/// and builds the abstract network from it (buildAbstractNetwork, at most
+/// limits.nodes zones). Fails with the reader's message.
+Status readAbstractNetwork(const std::string& path, AbstractNetwork& network,
+                           const NetworkLimits& limits);
 
 }  // namespace veldmark

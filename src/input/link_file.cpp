@@ -10,6 +10,9 @@
 namespace veldmark {
 namespace {
 
+// Room made for link lines before the first is read; a larger file grows it.
+constexpr int kLinksReservedAtOnce = 5000;
+
 // Parses the current line of `reader` as a link line: from node, to node,
 // then the eight attributes, each read where the previous field stopped.
 // Fails when a node cannot be read whole or is out of range; an unreadable
@@ -28,14 +31,14 @@ Status parseLinkLine(const LineReader& reader, LinkLine& link) {
 }
 
 // Reads the link lines after the header, skipping blank ones.
-Status readLinkLines(LineReader& reader, std::vector<LinkLine>& links) {
+Status readLinkLines(LineReader& reader, std::vector<LinkLine>& links, int maxLinks) {
   bool gotLine = false;
   for (;;) {
     if (Status status = readLine(reader, kLinkLine, gotLine); !status.ok()) return status;
     if (!gotLine) return Status{};
     if (isBlank(reader.text)) continue;
-    if (static_cast<int>(links.size()) == kMaxLinks) {
-      return lineError(reader, "more than " + std::to_string(kMaxLinks) + " link lines");
+    if (static_cast<int>(links.size()) == maxLinks) {
+      return lineError(reader, "more than " + std::to_string(maxLinks) + " link lines");
     }
     LinkLine link;
     if (Status status = parseLinkLine(reader, link); !status.ok()) return status;
@@ -45,13 +48,13 @@ Status readLinkLines(LineReader& reader, std::vector<LinkLine>& links) {
 
 }  // namespace
 
-Status readLinkFile(const std::string& path, std::vector<LinkLine>& links) {
+Status readLinkFile(const std::string& path, std::vector<LinkLine>& links, int maxLinks) {
   links.clear();
-  links.reserve(kMaxLinks);
+  links.reserve(static_cast<std::size_t>(std::min(maxLinks, kLinksReservedAtOnce)));
   LineReader reader;
   Status status = openLineReader(path, reader);
   if (status.ok()) status = skipLeadingLines(reader, kMetadataLines);
-  if (status.ok()) status = readLinkLines(reader, links);
+  if (status.ok()) status = readLinkLines(reader, links, maxLinks);
   if (status.ok() && links.empty()) {
     status.message = displayName(path) + ": no link lines (they start at line " +
                      std::to_string(kMetadataLines + 2) + ")";

@@ -18,9 +18,9 @@ namespace veldmark {
 /// belongs to the line end; a last line without a newline is read like any other; a blank line
 /// after the header is skipped. Fails (with "path:line: ...") when the file cannot be opened, a
 /// line is longer than its limit or holds a NUL byte, a from or to node cannot be read whole or is
-/// out of range, there are more than kMaxLinks link lines, or there is no link line at all. Never
-/// writes past kMaxLinks entries; prints nothing.
-Status readLinkFile(const std::string& path, std::vector<LinkLine>& links);
+/// out of range, there are more than `maxLinks` link lines, or there is no link line at all. Never
+/// writes past `maxLinks` entries; prints nothing.
+Status readLinkFile(const std::string& path, std::vector<LinkLine>& links, int maxLinks);
 
 /// Stores the link lines of the abstract network file as its endpoints,
 /// records (flows 0) and line numbers. Sets `network.path` to `path`.

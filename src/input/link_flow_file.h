@@ -24,7 +24,7 @@ struct FlowFileStatistics {
   int matchedLines = 0;                      // flow lines naming at least one abstract link
   std::vector<UnmatchedFlowLine> unmatched;  // every other flow line, in file order
   std::vector<std::uint8_t> linkNamed;       // per abstract link: 1 when a flow line names it
-  int zeroFlows = 0;  // named links whose flow is exactly 0 (floored to kFlowFloor later)
+  int zeroFlows = 0;  // named links whose flow is exactly 0 (the default method floors them)
 };
 
 /// Reads the flow file at `path` and sets observedFlow and

@@ -13,9 +13,10 @@ namespace veldmark {
 /// Builds the distinct nodes of `links`: every from-node in order of first
 /// appearance, then the nodes that are only to-nodes, in order of first
 /// appearance. Fails with "path:line: ..." naming the line of the link that
-/// brings the (kMaxNodes+1)-th distinct node; never stores more than kMaxNodes.
+/// brings the (maxNodes+1)-th distinct node; never stores more than `maxNodes`.
+/// Takes time proportional to the links (a hash of the nodes seen).
 Status buildNodeList(const std::string& path, const std::vector<LinkLine>& links,
-                     std::vector<NodeId>& nodes);
+                     std::vector<NodeId>& nodes, int maxNodes);
 
 /// Fills `network.linkZones`: per abstract link, the ZoneList positions of
 /// its from- and to-node. REQUIRES: zoneList was built from these links.

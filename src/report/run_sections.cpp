@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "estimation/linearised/limits.h"
 #include "report/html_text.h"
 #include "report/report_sections.h"
 #include "report/svg_chart.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "estimation/estimation_record.h"
-#include "estimation/workspace.h"
+#include "estimation/linearised/estimation_record.h"
+#include "estimation/linearised/workspace.h"
 #include "input/link_flow_file.h"
 #include "veldmark/network.h"
 

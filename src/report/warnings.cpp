@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "estimation/linearised/limits.h"
 #include "output/shortest_number.h"
 #include "veldmark/constants.h"
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "estimation/linearised/limits.h"
 #include "reliability/bounded_run.h"
 #include "support/test_support.h"
 #include "veldmark/constants.h"

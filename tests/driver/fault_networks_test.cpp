@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "estimation/team_runs.h"
+#include "estimation/linearised/team_runs.h"
 #include "reliability/bounded_run.h"
 #include "reliability/fault_paths.h"
 #include "support/test_support.h"

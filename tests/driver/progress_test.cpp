@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "driver/thread_count.h"
-#include "estimation/workspace.h"
+#include "estimation/linearised/workspace.h"
 #include "support/test_support.h"
 #include "tools/network_generator.h"
 

@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "estimation/linearised/limits.h"
 #include "formats/network_files.h"
 #include "formats/tntp_network.h"
 #include "input/abstract_network.h"
@@ -76,9 +77,11 @@ TEST(NetworkFiles, ConvertedFilesReadBackAsTheSourceNetwork) {
     }
   }
   std::vector<LinkLine> base;
-  ASSERT_TRUE(readLinkFile(dir.write("base.txt", files.base), base).ok());
+  ASSERT_TRUE(readLinkFile(dir.write("base.txt", files.base), base, kMaxLinks).ok());
   AbstractNetwork abstract;
-  ASSERT_TRUE(readAbstractNetwork(dir.write("abstract.txt", files.abstract), abstract).ok());
+  ASSERT_TRUE(readAbstractNetwork(dir.write("abstract.txt", files.abstract), abstract,
+                                  kLinearisedNetworkLimits)
+                  .ok());
   ASSERT_TRUE(readLinkFlowFile(dir.write("flows.txt", files.flows), abstract).ok());
   ASSERT_EQ(base.size(), network.links.size());
   ASSERT_EQ(abstract.linkCount(), static_cast<int>(network.links.size()));

@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "estimation/outer_iteration.h"
-#include "estimation/starting_tables.h"
-#include "estimation/workspace.h"
+#include "estimation/linearised/limits.h"
+#include "estimation/linearised/outer_iteration.h"
+#include "estimation/linearised/starting_tables.h"
+#include "estimation/linearised/workspace.h"
 #include "fuzz_support.h"
 #include "input/abstract_network.h"
 #include "input/link_flow_file.h"
@@ -48,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string flowPath = writeScratchFile("flows.txt", files[2]);
   if (!smallEnoughToRun(abstractPath)) return -1;
   AbstractNetwork network;
-  if (!readAbstractNetwork(abstractPath, network).ok()) return 0;
+  if (!readAbstractNetwork(abstractPath, network, kLinearisedNetworkLimits).ok()) return 0;
   if (!readLinkFlowFile(flowPath, network).ok()) return 0;
 
   EstimationWorkspace fast;

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "estimation/linearised/limits.h"
 #include "fuzz_support.h"
 #include "input/abstract_network.h"
 #include "input/link_file.h"
@@ -93,7 +94,7 @@ std::vector<NodeId> expectedNodes(const std::vector<LinkLine>& links) {
 
 void checkLists(const std::string& path, const std::vector<LinkLine>& links) {
   std::vector<NodeId> nodes;
-  const Status status = buildNodeList(path, links, nodes);
+  const Status status = buildNodeList(path, links, nodes, kMaxNodes);
   const std::vector<NodeId> expected = expectedNodes(links);
   FUZZ_CHECK(nodes.size() <= kMaxNodes);
   if (expected.size() > kMaxNodes) {
@@ -103,7 +104,8 @@ void checkLists(const std::string& path, const std::vector<LinkLine>& links) {
   FUZZ_CHECK(status.ok() && nodes == expected);
 
   AbstractNetwork network;
-  FUZZ_CHECK(buildAbstractNetwork(path, links, network).ok() && network.zoneList == nodes);
+  FUZZ_CHECK(buildAbstractNetwork(path, links, network, kMaxNodes).ok() &&
+             network.zoneList == nodes);
   FUZZ_CHECK(network.linkZones.size() == links.size() && network.records.size() == links.size());
   for (std::size_t v = 0; v < links.size(); ++v) {
     const LinkZoneEnds ends = network.linkZones[v];
@@ -130,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const std::string path = writeScratchFile("links.txt", bytes);
   std::vector<LinkLine> links;
-  const Status status = readLinkFile(path, links);
+  const Status status = readLinkFile(path, links, kMaxLinks);
   const Expected expected = expectedLinks(bytes);
 
   FUZZ_CHECK(links.size() <= kMaxLinks);

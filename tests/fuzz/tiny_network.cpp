@@ -1,5 +1,6 @@
 #include "tiny_network.h"
 
+#include "estimation/linearised/limits.h"
 #include "fuzz_support.h"
 #include "input/link_file.h"
 #include "input/node_list.h"
@@ -19,10 +20,10 @@ std::vector<std::string> tinyNetworkFiles(const std::uint8_t* data, std::size_t 
 
 bool smallEnoughToRun(const std::string& abstractPath) {
   std::vector<LinkLine> links;
-  if (!readLinkFile(abstractPath, links).ok()) return true;
+  if (!readLinkFile(abstractPath, links, kMaxLinks).ok()) return true;
   if (links.size() > kTinyMaxLinks) return false;
   std::vector<NodeId> zones;
-  return buildNodeList(abstractPath, links, zones).ok() && zones.size() <= kTinyMaxZones;
+  return buildNodeList(abstractPath, links, zones, kMaxNodes).ok() && zones.size() <= kTinyMaxZones;
 }
 
 }  // namespace veldmark::fuzz

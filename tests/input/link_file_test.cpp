@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "estimation/linearised/limits.h"
 #include "support/test_support.h"
 
 namespace veldmark {
@@ -29,7 +30,7 @@ TEST(ReadLinkFile, ReadsFieldsWithMovingPosition) {
                            "007 2147483647 9 9 9 9 9 9 9 9 trailing\r\n" + "-2147483648\t3\n" +
                            "5 6\r7";  // a CR inside the line ends a number; no newline
   std::vector<LinkLine> links;
-  ASSERT_TRUE(readLinkFile(dir.write("net.txt", linkFile(body)), links).ok());
+  ASSERT_TRUE(readLinkFile(dir.write("net.txt", linkFile(body)), links, kMaxLinks).ok());
   ASSERT_EQ(links.size(), 4u);
   const double first[kAttributeCount] = {1.5, -2, 300, 0, 0, 0, 0, 0};
   EXPECT_TRUE(std::equal(first, first + kAttributeCount, links[0].attributes));
@@ -64,7 +65,7 @@ TEST(ReadLinkFile, LineLimitsAreExact) {
     ScratchDir dir;
     const std::string path = dir.write("net.txt", c.file);
     std::vector<LinkLine> links;
-    const Status status = readLinkFile(path, links);
+    const Status status = readLinkFile(path, links, kMaxLinks);
     EXPECT_EQ(status.message, c.error.empty() ? "" : path + c.error) << c.file.size();
     EXPECT_LE(links.size(), 1u);
   }
@@ -98,15 +99,15 @@ TEST(ReadLinkFile, ReportsBadFiles) {
   for (const auto& [content, error] : cases) {
     const std::string path = dir.write("net.txt", content);
     std::vector<LinkLine> links;
-    EXPECT_EQ(readLinkFile(path, links).message, path + error);
+    EXPECT_EQ(readLinkFile(path, links, kMaxLinks).message, path + error);
     EXPECT_LE(links.size(), static_cast<std::size_t>(kMaxLinks));
   }
   std::vector<LinkLine> links;
   tooMany.resize(tooMany.size() - 4);
-  EXPECT_TRUE(readLinkFile(dir.write("net.txt", linkFile(tooMany)), links).ok());
-  EXPECT_EQ(readLinkFile(dir.file("none.txt"), links).message,
+  EXPECT_TRUE(readLinkFile(dir.write("net.txt", linkFile(tooMany)), links, kMaxLinks).ok());
+  EXPECT_EQ(readLinkFile(dir.file("none.txt"), links, kMaxLinks).message,
             dir.file("none.txt") + ": cannot open: No such file or directory");
-  EXPECT_EQ(readLinkFile(dir.path(), links).message, dir.path() + ": is a directory");
+  EXPECT_EQ(readLinkFile(dir.path(), links, kMaxLinks).message, dir.path() + ": is a directory");
 }
 
 }  // namespace

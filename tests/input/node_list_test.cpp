@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "estimation/linearised/limits.h"
+
 namespace veldmark {
 namespace {
 
@@ -26,7 +28,7 @@ TEST(BuildNodeList, FromNodesFirstThenToOnlyNodes) {
       };
   for (const auto& [ends, expected] : cases) {
     std::vector<NodeId> nodes = {99};
-    ASSERT_TRUE(buildNodeList("net.txt", linksOf(ends), nodes).ok());
+    ASSERT_TRUE(buildNodeList("net.txt", linksOf(ends), nodes, kMaxNodes).ok());
     EXPECT_EQ(nodes, expected);
   }
 }
@@ -35,11 +37,11 @@ TEST(BuildNodeList, HoldsAtMostMaxNodes) {
   std::vector<std::pair<NodeId, NodeId>> ends;
   for (int i = 1; i <= kMaxNodes / 2; ++i) ends.push_back({i, kMaxNodes / 2 + i});
   std::vector<NodeId> nodes;
-  ASSERT_TRUE(buildNodeList("net.txt", linksOf(ends), nodes).ok());
+  ASSERT_TRUE(buildNodeList("net.txt", linksOf(ends), nodes, kMaxNodes).ok());
   EXPECT_EQ(nodes.size(), 1000u);
   ends.push_back({1, 5000});  // line 509: its to-node is the 1001st
   ends.push_back({2, 3});
-  EXPECT_EQ(buildNodeList("net.txt", linksOf(ends), nodes).message,
+  EXPECT_EQ(buildNodeList("net.txt", linksOf(ends), nodes, kMaxNodes).message,
             "net.txt:509: more than 1000 distinct nodes");
   EXPECT_EQ(nodes.size(), 1000u);
 }

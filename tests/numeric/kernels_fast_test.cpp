@@ -10,6 +10,7 @@
 #include <memory>
 #include <random>
 
+#include "estimation/linearised/limits.h"
 #include "numeric/fast/lu_determinant.h"
 #include "numeric/fast/matrix_inverse.h"
 #include "numeric/fast/negative_cycle.h"

@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "estimation/outer_iteration.h"
-#include "estimation/starting_tables.h"
-#include "estimation/workspace.h"
+#include "estimation/linearised/limits.h"
+#include "estimation/linearised/outer_iteration.h"
+#include "estimation/linearised/starting_tables.h"
+#include "estimation/linearised/workspace.h"
 #include "input/abstract_network.h"
 #include "input/link_flow_file.h"
 #include "support/test_support.h"
@@ -45,7 +46,7 @@ inline bool readTinyNetwork(const ScratchDir& dir, const TinyNetwork& tiny,
                             AbstractNetwork& network) {
   const std::string abstractPath = dir.write("abstract.txt", linkFile(tiny.links));
   const std::string flowPath = dir.write("flows.txt", flowFile(tiny.flows));
-  return readAbstractNetwork(abstractPath, network).ok() &&
+  return readAbstractNetwork(abstractPath, network, kLinearisedNetworkLimits).ok() &&
          readLinkFlowFile(flowPath, network).ok();
 }
 
