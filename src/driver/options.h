@@ -1,8 +1,9 @@
 // The command line's options: `veldmark [OPTION...] BASE ABSTRACT FLOWS
-// [TRIPS]`. Options come before BASE and start with "--"; a value follows as
-// the next argument or after "=" (`--fit FILE`, `--fit=FILE`); "--" ends the
-// options. An argument that does not start with "--" is BASE, so every
-// command line without options means what it always meant.
+// [TRIPS]`. An argument that starts with "--" and names an option is that
+// option, wherever it stands before "--" (cli/command_line.h); a value
+// follows as the next argument or after "=" (`--fit FILE`, `--fit=FILE`).
+// Every other argument is an operand, so every command line without options
+// means what it always meant.
 #pragma once
 
 #include <optional>
@@ -28,6 +29,9 @@ struct Options {
   std::vector<char*> operands;               // BASE ABSTRACT FLOWS [TRIPS] and anything after
 };
 
+/// The operands a run uses: BASE ABSTRACT FLOWS TRIPS; later ones are ignored.
+inline constexpr int kUsedOperands = 4;
+
 /// The most threads a run may be given.
 inline constexpr int kMaxThreads = 1024;
 
@@ -35,9 +39,14 @@ inline constexpr int kMaxThreads = 1024;
 /// else. Returns false, leaving `threads` as it was, otherwise.
 bool parseThreadCount(std::string_view text, int& threads);
 
-/// Parses argv[1..argc) into `options`. Fails with "unknown option '--x'
-/// (see veldmark --help)", "option '--x' needs a value (...)", "option '--x'
-/// takes no value (...)" or a message on a bad value. Prints nothing.
+/// Parses argv[1..argc) into `options` (parseCommandLine). Fails with
+/// "unknown option '--x' (see veldmark --help)", "option '--x' needs a value
+/// (...)", "option '--x' takes no value (...)" or a message on a bad value.
+/// Prints nothing.
 Status parseOptions(int argc, char** argv, Options& options);
+
+/// The warning for operands after the fourth, which the run ignores
+/// ("arguments after TRIPS ignored: 'a' 'b'"), or "" when there are none.
+std::string ignoredOperandsWarning(const Options& options);
 
 }  // namespace veldmark

@@ -171,6 +171,9 @@ int runSteps(int argc, char** argv, std::ostream& console, std::ostream& errors,
     errors << "veldmark: " << status.message << "\n";
     return 1;
   }
+  if (const std::string ignored = ignoredOperandsWarning(options); !ignored.empty()) {
+    errors << "veldmark: warning: " << ignored << "\n";
+  }
   Run run(options, console, errors);
   writeBanner(console);
   run.startSeconds = clockSeconds();

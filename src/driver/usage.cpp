@@ -16,7 +16,7 @@ constexpr const char* kUsage =
     "  FLOWS     link flow file: observed flow of each abstract link\n"
     "  TRIPS     trip table file to write (default: default_od_abs.txt)\n"
     "\n"
-    "Options (before BASE; --name VALUE or --name=VALUE; -- ends them):\n"
+    "Options (anywhere; --name VALUE or --name=VALUE; -- ends them):\n"
     "  --fit FILE        write the flow the estimate puts on every abstract link (CSV)\n"
     "  --summary FILE    write a summary of the run (JSON)\n"
     "  --csv FILE        write the table in long form (CSV)\n"

@@ -99,7 +99,7 @@ TEST(CommandLine, MissingArgumentsAndFilesStopTheRun) {
 
 TEST(CommandLine, ThreeArgumentsWriteTheDefaultFileAndLaterOnesAreIgnored) {
   const std::vector<std::vector<std::string>> commandLines = {
-      {}, {"trips.txt"}, {"trips.txt", "fifth.txt"}, {"trips.txt", "no/such/dir", "--help"}};
+      {}, {"trips.txt"}, {"trips.txt", "fifth.txt"}, {"trips.txt", "no/such/dir", "-h"}};
   for (std::vector<std::string> args : commandLines) {
     SCOPED_TRACE(args.size() + 3);
     Inputs dir;
@@ -107,7 +107,12 @@ TEST(CommandLine, ThreeArgumentsWriteTheDefaultFileAndLaterOnesAreIgnored) {
     args.insert(args.begin(), {"base.txt", "abstract.txt", "flows.txt"});
     const RunResult run = runVeldmark(args, dir.path());
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.err, "");
+    const std::string ignored = args.size() == 5   ? "'fifth.txt'"
+                                : args.size() == 6 ? "'no/such/dir' '-h'"
+                                                   : "";
+    EXPECT_EQ(run.err, ignored.empty()
+                           ? ""
+                           : "veldmark: warning: arguments after TRIPS ignored: " + ignored + "\n");
     const std::string defaultName =
         "\n   Clock\t\t# : Argument(s) missing...Default output file name used\n";
     EXPECT_EQ(maskClock(run.out),
@@ -140,7 +145,7 @@ TEST(CommandLine, HelpAndVersionPrintOnlyTheirTextAndSucceed) {
   EXPECT_EQ(runVeldmark({"--threads=2", "--version"}, dir.path()).out, versionRun.out);
 }
 
-// Options come before BASE: a bad one is one line on standard error naming
+// A bad option is one line on standard error naming
 // it, with nothing on the console and no file written; "--" ends them, so a
 // BASE whose name starts with "--" can still be given; "-x" is a file name.
 TEST(CommandLine, OptionErrorsNameTheOptionAndDashDashEndsThem) {
@@ -170,6 +175,31 @@ TEST(CommandLine, OptionErrorsNameTheOptionAndDashDashEndsThem) {
   EXPECT_EQ(readFile(dir.file("t.txt")), kTable);
   const RunResult dash = runVeldmark({"-x", "abstract.txt", "flows.txt"}, dir.path());
   EXPECT_EQ(dash.err, "veldmark: -x: cannot open: No such file or directory\n");
+}
+
+// Options among and after the files are options (they were once dropped, or
+// taken as the trip table's name); files after the fourth are named in a
+// warning and otherwise ignored.
+TEST(CommandLine, OptionsAfterTheFilesAreOptions) {
+  Inputs dir;
+  const RunResult after = runVeldmark(
+      {"abstract.txt", "abstract.txt", "flows.txt", "t.txt", "--csv", "t.csv", "extra", "-y"},
+      dir.path());
+  EXPECT_EQ(after.exitCode, 0) << after.err;
+  EXPECT_EQ(readFile(dir.file("t.txt")), kTable);
+  EXPECT_TRUE(fs::exists(dir.file("t.csv")));
+  EXPECT_EQ(after.err, "veldmark: warning: arguments after TRIPS ignored: 'extra' '-y'\n");
+  Inputs second;
+  const RunResult between =
+      runVeldmark({"abstract.txt", "--csv=t.csv", "abstract.txt", "flows.txt"}, second.path());
+  EXPECT_EQ(between.exitCode, 0) << between.err;
+  EXPECT_TRUE(fs::exists(second.file("t.csv")));
+  EXPECT_TRUE(fs::exists(second.file("default_od_abs.txt")));
+  EXPECT_FALSE(fs::exists(second.file("--csv")));
+  const RunResult unknown =
+      runVeldmark({"abstract.txt", "abstract.txt", "flows.txt", "--colour"}, second.path());
+  EXPECT_EQ(unknown.exitCode, 1);
+  EXPECT_EQ(unknown.out, "");
 }
 
 // --- Bad files -------------------------------------------------------------
