@@ -26,7 +26,7 @@ RunSummary summariseRun(const Run& run) {
   const std::string basePath = run.operand(1);
   const std::string flowPath = run.operand(3);
   RunSummary summary = buildRunSummary(
-      RunPieces{basePath, run.abstract, flowPath, run.flowStatistics, run.workspace, run.record});
+      RunPieces{basePath, run.abstract, flowPath, run.flowStatistics, run.estimate});
   addReferenceWarnings(run, summary);
   return summary;
 }

@@ -11,9 +11,8 @@ namespace {
 
 // The estimate as a ZoneTable over every zone of the ZoneList, in its order.
 ZoneTable estimateTable(const Run& run) {
-  const std::vector<std::uint8_t> everyZone(run.abstract.zoneList.size(), 1);
-  return buildZoneTable(run.workspace.TripTable, run.abstract.zoneList, run.abstract.zoneList,
-                        everyZone);
+  const std::vector<std::uint8_t> everyZone(run.estimate.zones.size(), 1);
+  return buildZoneTable(run.estimate.table, run.estimate.zones, run.estimate.zones, everyZone);
 }
 
 }  // namespace

@@ -14,9 +14,8 @@
 #include "driver/table_output.h"
 #include "driver/thread_count.h"
 #include "driver/usage.h"
+#include "estimation/dispatch.h"
 #include "estimation/linearised/limits.h"
-#include "estimation/linearised/outer_iteration.h"
-#include "estimation/linearised/starting_tables.h"
 #include "input/abstract_network.h"
 #include "input/link_file.h"
 #include "input/link_flow_file.h"
@@ -96,33 +95,30 @@ int readInputs(Run& run) {
   }
 }
 
-EstimationSettings estimationSettings(const Run& run, ProgressLine& progress) {
-  EstimationSettings settings;
-  settings.threads = run.options.threads > 0 ? run.options.threads : 1;
-  settings.onPass = progressHook(progress);
-  return settings;
+EstimationRequest estimationRequest(Run& run, ProgressLine& progress) {
+  EstimationRequest request;
+  request.counts = &run.abstract;
+  request.linearised.threads = run.options.threads > 0 ? run.options.threads : 1;
+  request.linearised.onPass = progressHook(progress);
+  return request;
 }
 
 int estimate(Run& run) {
   ProgressLine progress = startProgress(run.errors, progressWanted(run.options.noProgress));
-  const Status status = allocateWorkspace(run.abstract.zoneCount(), run.abstract.linkCount(),
-                                          run.workspace, estimationSettings(run, progress));
-  if (!status.ok()) return fail(run, status);
-  buildStartingTables(run.workspace, run.abstract, run.console);
-  // The workspace is allocated up front; what the passes still take (index
-  // lists, scratch of the reference kernels) can only fail in a machine that
-  // is out of memory, which is reported rather than left to abort the run.
+  // The method allocates its storage up front (a failure is its message);
+  // what it still takes later (index lists, scratch of the reference
+  // kernels) can only fail in a machine that is out of memory, which is
+  // reported rather than left to abort the run.
+  Status status;
   try {
-    run.record = runOuterIterations(run.workspace, run.abstract, run.console);
+    status = runEstimation(estimationRequest(run, progress), run.console, run.estimate);
   } catch (const std::bad_alloc&) {
     eraseProgress(progress);
     run.console << "\n";
     return fail(run, Status{"out of memory during the estimation"});
   }
   eraseProgress(progress);
-  run.workspace.settings.onPass = nullptr;  // the line is gone with this scope
-  run.workspace.Team.reset();               // the rest of the run is one thread's
-  return 0;
+  return status.ok() ? 0 : fail(run, status);
 }
 
 // Settles the output name (with its console line when it is the default).

@@ -6,8 +6,7 @@
 #include <ostream>
 
 #include "driver/options.h"
-#include "estimation/linearised/estimation_record.h"
-#include "estimation/linearised/workspace.h"
+#include "estimation/estimate.h"
 #include "formats/reference_table.h"
 #include "input/link_flow_file.h"
 #include "report/reference_comparison.h"
@@ -24,9 +23,8 @@ struct Run {
   int startSeconds = 0;
   BaseNetwork base;
   AbstractNetwork abstract;
-  FlowFileStatistics flowStatistics;  // what the flow file's lines named
-  EstimationWorkspace workspace;
-  EstimationRecord record;
+  FlowFileStatistics flowStatistics;              // what the flow file's lines named
+  Estimate estimate;                              // what the estimation left
   std::string tripTablePath;                      // settled after the estimation
   ReferenceTable reference;                       // --reference: the table read with the inputs
   std::optional<ReferenceComparison> comparison;  // --reference: set after the estimation

@@ -10,8 +10,8 @@ namespace veldmark {
 std::vector<Status> writeTableForms(const Run& run) {
   std::vector<Status> failures;
   if (!run.options.csvPath && !run.options.omxPath) return failures;
-  const ZoneTable table = buildZoneTable(run.workspace.TripTable, run.abstract.zoneList,
-                                         run.base.nodeList, run.base.zoneFlags);
+  const ZoneTable table =
+      buildZoneTable(run.estimate.table, run.estimate.zones, run.base.nodeList, run.base.zoneFlags);
   if (run.options.csvPath) {
     Status status = writeCsvTable(*run.options.csvPath, table);
     if (!status.ok()) failures.push_back(status);

@@ -9,14 +9,14 @@ namespace veldmark {
 
 Status writeTripTableFile(Run& run) {
   run.console.flush();  // the console comes before a table written to its own file
-  if (Status status = checkTableIsFinite(run.workspace.TripTable, run.abstract); !status.ok()) {
+  if (Status status = checkTableIsFinite(run.estimate.table, run.abstract); !status.ok()) {
     return status;
   }
   if (isDescriptorFile(run.tripTablePath, STDOUT_FILENO)) {
-    return appendTripTable(STDOUT_FILENO, run.tripTablePath, run.workspace.TripTable,
-                           run.abstract.zoneList, run.base.nodeList, run.base.zoneFlags);
+    return appendTripTable(STDOUT_FILENO, run.tripTablePath, run.estimate.table, run.estimate.zones,
+                           run.base.nodeList, run.base.zoneFlags);
   }
-  return writeTripTable(run.tripTablePath, run.workspace.TripTable, run.abstract.zoneList,
+  return writeTripTable(run.tripTablePath, run.estimate.table, run.estimate.zones,
                         run.base.nodeList, run.base.zoneFlags);
 }
 

@@ -24,12 +24,13 @@ RunInputs summariseInputs(const RunPieces& pieces) {
   return inputs;
 }
 
-// The sum of |TripTable| in the order the trip table file adds it up.
-double tableTotal(const EstimationWorkspace& workspace) {
+// The sum of |table| in the order the trip table file adds it up.
+double tableTotal(const Estimate& estimate) {
+  const int n = static_cast<int>(estimate.zones.size());
   double total = 0.0;
-  for (int i = 0; i < workspace.zoneCount; ++i) {
-    const double* row = workspace.TripTable[i];
-    for (int j = 0; j < workspace.zoneCount; ++j) total = std::fabs(row[j]) + total;
+  for (int i = 0; i < n; ++i) {
+    const double* row = estimate.table[i];
+    for (int j = 0; j < n; ++j) total = std::fabs(row[j]) + total;
   }
   return total;
 }
@@ -38,11 +39,12 @@ double tableTotal(const EstimationWorkspace& workspace) {
 
 RunSummary buildRunSummary(const RunPieces& pieces) {
   RunSummary summary;
+  summary.method = pieces.estimate.method;
   summary.inputs = summariseInputs(pieces);
-  summary.iterations = pieces.record.iterations;
-  summary.converged = pieces.record.converged;
-  summary.tableTotal = tableTotal(pieces.workspace);
-  summary.fit = fitLinks(pieces.abstract, pieces.workspace.LinkFlows);
+  summary.iterations = pieces.estimate.linearised.iterations;
+  summary.converged = pieces.estimate.linearised.converged;
+  summary.tableTotal = tableTotal(pieces.estimate);
+  summary.fit = fitLinks(pieces.abstract, pieces.estimate.countedVolumes);
   summary.fitStatistics = fitStatistics(summary.fit);
   summary.warnings = collectWarnings(pieces, summary);
   return summary;

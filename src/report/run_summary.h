@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "estimation/linearised/estimation_record.h"
-#include "estimation/linearised/workspace.h"
+#include "estimation/estimate.h"
 #include "input/link_flow_file.h"
 #include "veldmark/network.h"
 
@@ -60,6 +59,7 @@ struct FitStatistics {
 inline constexpr double kFitTolerance = 1e-6;
 
 struct RunSummary {
+  EstimationMethod method = EstimationMethod::kLinearised;  // the method that ran
   RunInputs inputs;
   std::vector<IterationRecord> iterations;  // one per outer iteration, in order
   bool converged = false;                   // the last average fell below the tolerance
@@ -74,9 +74,8 @@ struct RunPieces {
   const std::string& basePath;
   const AbstractNetwork& abstract;  // after the estimation (floored counts)
   const std::string& flowPath;
-  const FlowFileStatistics& flows;       // links beyond linkNamed's size count as named
-  const EstimationWorkspace& workspace;  // TripTable and LinkFlows of the estimate
-  const EstimationRecord& record;
+  const FlowFileStatistics& flows;  // links beyond linkNamed's size count as named
+  const Estimate& estimate;         // the table, the volume on each abstract link, the record
 };
 
 /// Builds the whole summary of a finished run from its pieces: inputs,

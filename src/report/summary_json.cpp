@@ -64,6 +64,7 @@ Json endJson(const RunSummary& summary) {
 
 std::string formatSummaryJson(const RunSummary& summary, const ReferenceComparison* reference) {
   Json document;
+  document["method"] = methodName(summary.method);
   document["inputs"] = inputsJson(summary.inputs);
   document["iterations"] = Json::array();
   for (std::size_t i = 0; i < summary.iterations.size(); ++i) {

@@ -1,0 +1,32 @@
+// What an estimation leaves behind, whatever the method: the table, the
+// volume it puts on each counted link, and a record of how the method ran.
+// The writers, the fit, the warnings and the reports read this alone (and
+// the record of the method that ran).
+#pragma once
+
+#include <vector>
+
+#include "estimation/linearised/estimation_record.h"
+#include "veldmark/types.h"
+
+namespace veldmark {
+
+// The estimation methods. The linearise-and-search method is the default.
+enum class EstimationMethod {
+  kLinearised,  // linearise and search: the most even table that meets every count
+};
+
+/// The method's name as the command line and the run summary write it
+/// ("linearised"). Never fails.
+const char* methodName(EstimationMethod method);
+
+struct Estimate {
+  EstimationMethod method = EstimationMethod::kLinearised;
+  std::vector<NodeId> zones;  // N: the table's zones in its order
+  DenseMatrix table;          // N x N: trips from zones[i] to zones[j]
+  std::vector<double>
+      countedVolumes;           // per counted (abstract) link, file order: its modelled volume
+  EstimationRecord linearised;  // the linearise-and-search method's iterations
+};
+
+}  // namespace veldmark
