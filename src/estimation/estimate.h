@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "estimation/balancing/balancing_record.h"
 #include "estimation/linearised/estimation_record.h"
 #include "veldmark/types.h"
 
@@ -14,11 +15,19 @@ namespace veldmark {
 // The estimation methods. The linearise-and-search method is the default.
 enum class EstimationMethod {
   kLinearised,  // linearise and search: the most even table that meets every count
+  kEntropy,     // the prior balanced to the counts (entropy, soft counts) on equilibrium routes
+  kGradient,    // the prior adjusted to the counts by gradient steps on equilibrium routes
 };
 
 /// The method's name as the command line and the run summary write it
-/// ("linearised"). Never fails.
+/// ("linearised", "entropy", "gradient"). Never fails.
 const char* methodName(EstimationMethod method);
+
+/// True for the methods that read the road network and a prior (entropy,
+/// gradient).
+inline bool balancesPrior(EstimationMethod method) {
+  return method != EstimationMethod::kLinearised;
+}
 
 struct Estimate {
   EstimationMethod method = EstimationMethod::kLinearised;
@@ -27,6 +36,8 @@ struct Estimate {
   std::vector<double>
       countedVolumes;           // per counted (abstract) link, file order: its modelled volume
   EstimationRecord linearised;  // the linearise-and-search method's iterations
+  std::vector<double> roadVolumes;  // balancing methods: modelled volume per road (BASE) link
+  BalancingRecord balancing;        // balancing methods: the weight chosen, the levels
 };
 
 }  // namespace veldmark

@@ -24,6 +24,23 @@ RunInputs summariseInputs(const RunPieces& pieces) {
   return inputs;
 }
 
+// The links a balancing method fitted: those with a count.
+std::vector<LinkFit> countedOnly(const std::vector<LinkFit>& fit,
+                                 const std::vector<std::uint8_t>& named) {
+  std::vector<LinkFit> counted;
+  for (std::size_t k = 0; k < fit.size(); ++k) {
+    if (k >= named.size() || named[k]) counted.push_back(fit[k]);
+  }
+  return counted;
+}
+
+bool balancingConverged(const BalancingRecord& record) {
+  for (const LevelRecord& level : record.levels) {
+    if (!level.converged) return false;
+  }
+  return !record.levels.empty();
+}
+
 // The sum of |table| in the order the trip table file adds it up.
 double tableTotal(const Estimate& estimate) {
   const int n = static_cast<int>(estimate.zones.size());
@@ -41,10 +58,16 @@ RunSummary buildRunSummary(const RunPieces& pieces) {
   RunSummary summary;
   summary.method = pieces.estimate.method;
   summary.inputs = summariseInputs(pieces);
-  summary.iterations = pieces.estimate.linearised.iterations;
-  summary.converged = pieces.estimate.linearised.converged;
   summary.tableTotal = tableTotal(pieces.estimate);
   summary.fit = fitLinks(pieces.abstract, pieces.estimate.countedVolumes);
+  if (balancesPrior(summary.method)) {
+    summary.balancing = pieces.estimate.balancing;
+    summary.converged = balancingConverged(summary.balancing);
+    summary.fit = countedOnly(summary.fit, pieces.flows.linkNamed);
+  } else {
+    summary.iterations = pieces.estimate.linearised.iterations;
+    summary.converged = pieces.estimate.linearised.converged;
+  }
   summary.fitStatistics = fitStatistics(summary.fit);
   summary.warnings = collectWarnings(pieces, summary);
   return summary;
