@@ -26,6 +26,7 @@ import cases
 import measure
 import network
 import peer
+import selftest
 
 COLUMNS = [
     "case",
@@ -65,6 +66,13 @@ def parse_args():
     )
     p.add_argument("--methods", default="entropy,gradient", help="veldmark methods to run")
     p.add_argument("--timeout", type=float, default=600.0, help="seconds per veldmark run")
+    p.add_argument(
+        "--gradient-reference",
+        choices=("best", "single", "bilevel"),
+        default="best",
+        help="the Python figure veldmark's gradient is checked against (peer, peer1 or peer2)",
+    )
+    p.add_argument("--selftest", action="store_true", help="run selftest.py's checks instead, and exit")
     return p.parse_args()
 
 
@@ -139,6 +147,7 @@ def measure_case(args, settings, net, case, folder, routes, timing):
     row["peer_bilevel"] = r2[-1] if len(r2) > 1 else None
     row["peer"] = best(r2)
     timing["peer"] += sum(levels.seconds)
+    seconds = {"peer": sum(levels.seconds)}
     notes.append("peer " + "/".join(levels.notes))
     if settings.kappa is not None:
         levels = peer.entropy_levels(net, case.prior, links, case.counts, settings, routes)
@@ -146,6 +155,7 @@ def measure_case(args, settings, net, case, folder, routes, timing):
         row["py_entropy_single"] = r2[0]
         row["py_entropy_bilevel"] = r2[-1] if len(r2) > 1 else None
         timing["py_entropy"] += sum(levels.seconds)
+        seconds["py_entropy"] = sum(levels.seconds)
         notes.append("entropy " + "/".join(levels.notes))
     if args.veldmark and args.convert:
         converted, message = convert_case(args, os.path.join(args.work, net.name, "NET.tntp"), folder)
@@ -153,16 +163,20 @@ def measure_case(args, settings, net, case, folder, routes, timing):
             notes.append(f"convert refused: {message}")
         else:
             for method in [m for m in args.methods.split(",") if m]:
-                table, seconds, message = run_veldmark(args, net, folder, converted, method)
-                timing[method] += seconds
+                table, elapsed, message = run_veldmark(args, net, folder, converted, method)
+                timing[method] += elapsed
+                seconds[method] = elapsed
                 if table is None:
                     notes.append(f"{method} refused: {message}")
                 else:
                     row[method] = measure.cells_r2(table, truth)
+    row["seconds"] = seconds
     if row.get("entropy") is not None:
         row["entropy_minus_peer"] = row["entropy"] - row["peer"]
     if row.get("gradient") is not None:
-        row["gradient_minus_py"] = row["gradient"] - row["peer"]
+        reference = {"best": "peer", "single": "peer_single", "bilevel": "peer_bilevel"}[args.gradient_reference]
+        if row.get(reference) is not None:
+            row["gradient_minus_py"] = row["gradient"] - row[reference]
     return row, notes
 
 
@@ -174,7 +188,7 @@ def mean(rows, key):
 def checks(rows):
     """The bar's four checks over the cases that have the figures (None: no case has them)."""
     with_entropy = [r for r in rows if r.get("entropy") is not None]
-    with_gradient = [r for r in rows if r.get("gradient") is not None]
+    with_gradient = [r for r in rows if r.get("gradient_minus_py") is not None]
     result = {}
     if with_entropy:
         diffs = [r["entropy_minus_peer"] for r in with_entropy]
@@ -218,6 +232,7 @@ def parameters(args, settings):
         "convert": args.convert,
         "veldmark_options": args.veldmark_option,
         "methods": args.methods,
+        "gradient_reference": args.gradient_reference,
         "networks": args.networks,
         "cases": args.cases,
         "machine": f"{platform.node()} {platform.machine()} {os.cpu_count()} cpus",
@@ -229,6 +244,9 @@ def parameters(args, settings):
 
 def main():
     args = parse_args()
+    if args.selftest:
+        sys.argv = [sys.argv[0], "--data", args.data]
+        sys.exit(selftest.main())
     settings = settings_of(args)
     out = sys.stdout
     params = parameters(args, settings)
@@ -269,7 +287,12 @@ def report(args, params, rows, notes, timing, out):
     )
     result = checks(rows)
     for name, (value, ok) in result.items():
-        print(f"check: {name}: {value:.4f} {'PASS' if ok else 'FAIL'}", file=out)
+        shown = f"{value}" if isinstance(value, int) else f"{value:.4f}"
+        print(f"check: {name}: {shown} {'PASS' if ok else 'FAIL'}", file=out)
+    for key in ("py_entropy_single", "py_entropy_bilevel"):
+        diffs = [r[key] - r["peer"] for r in rows if r.get(key) is not None]
+        if diffs:
+            print(f"info: {key} - peer: mean {np.mean(diffs):.4f}, worst {min(diffs):.4f}", file=out)
     if not result:
         print("check: no veldmark figures (no binaries given, or every run refused)", file=out)
     for name, case_notes in notes.items():
