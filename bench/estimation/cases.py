@@ -185,13 +185,13 @@ def write_table(path, table):
     o, d = np.nonzero(table)
     with open(path, "w") as f:
         f.write("o_zone_id,d_zone_id,volume\n")
-        f.writelines(f"{i + 1},{j + 1},{table[i, j]!r}\n" for i, j in zip(o, d))
+        f.writelines(f"{i + 1},{j + 1},{float(table[i, j])!r}\n" for i, j in zip(o, d))
 
 
 def write_counts(path, net, case):
     with open(path, "w") as f:
         f.write("from_node_id,to_node_id,count\n")
-        f.writelines(f"{net.tail[a]},{net.head[a]},{c!r}\n" for a, c in zip(case.counted, case.counts))
+        f.writelines(f"{net.tail[a]},{net.head[a]},{float(c)!r}\n" for a, c in zip(case.counted, case.counts))
 
 
 def write_network_files(out, net):

@@ -127,7 +127,10 @@ def run_veldmark(args, net, folder, converted, method):
     ok, seconds, message = run_binary(command, args.timeout)
     if not ok:
         return None, seconds, message
-    return measure.read_long_table(estimate, net.zones), seconds, ""
+    try:
+        return measure.read_long_table(estimate, net.zones), seconds, ""
+    except (OSError, ValueError, IndexError) as error:
+        return None, seconds, f"unreadable estimate: {error}"
 
 
 def best(values):
