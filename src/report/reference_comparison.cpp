@@ -34,14 +34,7 @@ void tripEnds(const std::vector<double>& cells, std::size_t n, std::vector<doubl
 
 std::string zoneWarning(const std::string& path, const std::vector<NodeId>& zones,
                         const char* what) {
-  std::string line = path + ": " + std::to_string(zones.size()) + what;
-  for (std::size_t k = 0; k < zones.size() && k < kZonesNamed; ++k) {
-    line += " " + std::to_string(zones[k]);
-  }
-  if (zones.size() > kZonesNamed) {
-    line += " and " + std::to_string(zones.size() - kZonesNamed) + " more";
-  }
-  return line;
+  return path + ": " + std::to_string(zones.size()) + what + " " + zoneList(zones, kZonesNamed);
 }
 
 }  // namespace
@@ -62,18 +55,27 @@ ReferenceComparison compareWithReference(const ZoneTable& estimate,
   }
   for (double cell : estimate.values) comparison.estimateTotal += cell;
   comparison.cells = compareValues(estimate.values, comparison.referenceCells);
-  std::vector<double> estimatedOrigins, estimatedDestinations, referenceOrigins,
-      referenceDestinations;
+  std::vector<double> estimatedOrigins, estimatedDestinations;
   tripEnds(estimate.values, n, estimatedOrigins, estimatedDestinations);
-  tripEnds(comparison.referenceCells, n, referenceOrigins, referenceDestinations);
-  comparison.origins = compareValues(estimatedOrigins, referenceOrigins);
-  comparison.destinations = compareValues(estimatedDestinations, referenceDestinations);
+  tripEnds(comparison.referenceCells, n, comparison.referenceOrigins,
+           comparison.referenceDestinations);
+  comparison.origins = compareValues(estimatedOrigins, comparison.referenceOrigins);
+  comparison.destinations = compareValues(estimatedDestinations, comparison.referenceDestinations);
   comparison.missingFromReference = zonesWithout(estimate.zones, [&](NodeId zone) {
     return std::find(reference.zones.begin(), reference.zones.end(), zone) != reference.zones.end();
   });
   comparison.missingFromEstimate =
       zonesWithout(reference.zones, [&](NodeId zone) { return position.count(zone) > 0; });
   return comparison;
+}
+
+std::string zoneList(const std::vector<NodeId>& zones, std::size_t named) {
+  std::string list;
+  for (std::size_t k = 0; k < zones.size() && k < named; ++k) {
+    list += (k > 0 ? " " : "") + std::to_string(zones[k]);
+  }
+  if (zones.size() > named) list += " and " + std::to_string(zones.size() - named) + " more";
+  return list;
 }
 
 std::vector<std::string> comparisonWarnings(const ReferenceComparison& comparison) {

@@ -23,6 +23,8 @@ struct ReferenceComparison {
   std::vector<NodeId> missingFromReference;  // estimate zones the reference does not name
   std::vector<NodeId> missingFromEstimate;   // reference zones the estimate does not have
   std::vector<double> referenceCells;        // N * N: reference[i * N + j] for estimate zones i, j
+  std::vector<double> referenceOrigins;      // N: row sums of referenceCells, estimate zone order
+  std::vector<double> referenceDestinations;  // N: column sums of referenceCells
 };
 
 /// Lines `reference` up with `estimate`'s zones: a pair the reference does
@@ -35,7 +37,11 @@ ReferenceComparison compareWithReference(const ZoneTable& estimate,
 /// One warning line per non-empty list of missing zones, without the
 /// "veldmark: warning: " prefix, e.g. "ref.csv: 2 zones of the estimate are
 /// not in the reference (cells counted as 0): 25 26". At most 20 zones are
-/// named, then "and N more". Prints nothing.
+/// named, then "and N more" (zoneList). Prints nothing.
 std::vector<std::string> comparisonWarnings(const ReferenceComparison& comparison);
+
+/// The first `named` of `zones` separated by blanks, then " and N more" when
+/// there are more ("3 4 5 and 19 more"); "" for none. Prints nothing.
+std::string zoneList(const std::vector<NodeId>& zones, std::size_t named);
 
 }  // namespace veldmark

@@ -42,7 +42,7 @@ RunSummary buildRunSummary(const RunPieces& pieces) {
   summary.method = pieces.estimate.method;
   summary.inputs = summariseInputs(pieces);
   summary.iterations = pieces.estimate.linearised.iterations;
-  summary.converged = pieces.estimate.linearised.converged;
+  summary.outcome = pieces.estimate.outcome;
   summary.tableTotal = tableTotal(pieces.estimate);
   summary.fit = fitLinks(pieces.abstract, pieces.estimate.countedVolumes);
   summary.fitStatistics = fitStatistics(summary.fit);
