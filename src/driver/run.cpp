@@ -35,9 +35,11 @@ int fail(Run& run, const Status& status) {
   return 1;
 }
 
+// The console's notice; with no file argument at all, the usage line too.
 int missingArgument(Run& run) {
   run.console << "argument(s) missing...";
   run.console.flush();
+  if (run.options.operands.empty()) writeUsageLine(run.errors);
   return 1;
 }
 
@@ -104,7 +106,8 @@ EstimationRequest estimationRequest(Run& run, ProgressLine& progress) {
 }
 
 int estimate(Run& run) {
-  ProgressLine progress = startProgress(run.errors, progressWanted(run.options.noProgress));
+  ProgressLine progress = startProgress(run.errors, progressWanted(run.options.noProgress),
+                                        ProgressLimits{kMaxOuterIterations, kMaxPivotPasses});
   // The method allocates its storage up front (a failure is its message);
   // what it still takes later (index lists, scratch of the reference
   // kernels) can only fail in a machine that is out of memory, which is
