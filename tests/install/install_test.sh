@@ -23,7 +23,8 @@ mkdir "$scratch/work" && cd "$scratch/work"
 status=0
 "$prefix/bin/veldmark" "$docs/examples/base.txt" "$docs/examples/abstract.txt" \
   "$docs/examples/flows.txt" trips.txt >console.txt 2>errors.txt || status=$?
-[ "$status" -eq 0 ] && ! grep -qv "^veldmark: warning: " errors.txt || { cat errors.txt >&2; fail "exit code $status or messages"; }
+# The example is a new user's first run: clean, without a message or a warning.
+[ "$status" -eq 0 ] && [ ! -s errors.txt ] || { cat errors.txt >&2; fail "exit code $status or messages"; }
 head -n 1 trips.txt | grep -qx '<NUMBER OF ZONES> 5' || fail "trip table header wrong"
 [ "$(grep -c '^Origin' trips.txt)" -eq 5 ] || fail "trip table should have 5 blocks"
 grep -q ' : Finishing$' console.txt || fail "console has no finishing line"

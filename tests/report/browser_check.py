@@ -13,8 +13,9 @@ points are not N, when the convergence chart's points are not K, when the
 heat map has no colour legend or a bar chart's legend lacks a series, when
 the origin and destination charts do not each draw Z reference bars, when
 the verdict's GEH share and reference R^2 are not in the first screen of
-text (before the fit section), when the zone table does not print whole (the
-printed PDF has fewer pages than the table's printed height needs), or when
+text (before the fit section), when the zone table does not print whole (in
+print media its last rows lie beyond the box around it, or the printed PDF
+has fewer pages than the table's height needs), or when
 the page takes more than S seconds to load. With --expect-errors it inverts
 the verdict on errors only (a control run showing that errors are caught).
 Saves a screenshot of the top of the page and prints one line per chart.
@@ -44,9 +45,14 @@ MARKS = """JSON.stringify({
     series: new Set([...c.querySelectorAll('.mark[data-series]')].map(m => m.dataset.series)).size,
     reference: c.querySelectorAll('.mark[data-series="reference"]').length,
     width: c.getBoundingClientRect().width}))})"""
-# The zone table's height as printed (print media), in CSS pixels.
+# The zone table as printed (print media): its height in CSS pixels, and
+# whether its last row lies beyond the bottom of the box around it (a scroll
+# box that print would cut off, as a page that prints 14 of its rows).
 PRINTED_TABLE = """(() => { const t = document.querySelector('table.zones');
-  return t ? t.getBoundingClientRect().height : 0; })()"""
+  if (!t) return {height: 0, hidden: false};
+  const box = (t.closest('.scroll') || t).getBoundingClientRect();
+  const last = t.rows[t.rows.length - 1].getBoundingClientRect();
+  return {height: t.getBoundingClientRect().height, hidden: last.bottom > box.bottom + 1}; })()"""
 SCREEN_HEIGHT = 1500  # the window's height (the screenshot)
 FIRST_SCREEN = 900  # what a laptop shows before any scrolling, CSS pixels
 PAGE_HEIGHT = (11 - 2 * 0.4) * 96  # a printed Letter page less its margins, CSS pixels
@@ -170,11 +176,11 @@ def open_page(page, screenshot):
 def printed(browser, session):
     """The zone table's printed height and the pages of the printed PDF."""
     browser.send("Emulation.setEmulatedMedia", {"media": "print"}, session=session)
-    height = browser.send("Runtime.evaluate", {"expression": PRINTED_TABLE, "returnByValue": True},
-                          session=session)["result"]["result"]["value"]
+    table = browser.send("Runtime.evaluate", {"expression": PRINTED_TABLE, "returnByValue": True},
+                         session=session)["result"]["result"]["value"]
     pdf = base64.b64decode(browser.send("Page.printToPDF", {}, session=session)["result"]["data"])
     pages = len(re.findall(rb"/Type\s*/Page\b(?!s)", pdf))
-    return {"table_height": height, "pages": pages}
+    return {"table_height": table["height"], "table_hidden": table["hidden"], "pages": pages}
 
 
 def problems_of(marks, args):
@@ -214,6 +220,8 @@ def problems_of(marks, args):
         if marks["verdictBottom"] > FIRST_SCREEN or "verdict" not in sections or \
                 "fit" not in sections or sections.index("verdict") > sections.index("fit"):
             problems.append("verdict not in the first screen, before the fit")
+    if marks["printed"]["table_hidden"]:
+        problems.append("printed: the zone table's last rows are cut off by its box")
     needed = int(marks["printed"]["table_height"] // PAGE_HEIGHT)
     if marks["printed"]["pages"] < needed:
         problems.append("printed: %d pages, the zone table alone needs %d" %
