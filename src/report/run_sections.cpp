@@ -16,13 +16,15 @@ std::string code(const std::string& path) {
   return "<code>" + escapeHtml(path) + "</code>";
 }
 
+// "reached its optimum after 3 iterations" (the iterations of a method
+// that records them) or "stopped ... without reaching its optimum: why".
 std::string outcome(const RunSummary& summary) {
-  const int count = static_cast<int>(summary.iterations.size());
-  const std::string iterations = counted(count, "iteration", "iterations");
-  if (summary.outcome.optimumReached) {
-    return "It reached its optimum after " + iterations + ".";
-  }
-  return "It <strong>stopped</strong> after " + iterations +
+  const std::size_t count = summary.iterations.size();
+  const std::string after =
+      count > 0 ? " after " + counted(static_cast<long long>(count), "iteration", "iterations")
+                : "";
+  if (summary.outcome.optimumReached) return "It reached its optimum" + after + ".";
+  return "It <strong>stopped</strong>" + after +
          " without reaching its optimum: " + escapeHtml(summary.outcome.stoppedBecause) + ".";
 }
 

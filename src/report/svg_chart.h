@@ -74,7 +74,8 @@ struct BarSeries {
 /// Bars for categories 0 .. K-1 spread evenly over the x span: series s
 /// drawn as the s-th of the bars side by side in each category, each a
 /// rect class="mark bar" data-series="name" in the series' colour with its
-/// tooltip ("category: value"); categories[k] written below each group.
+/// tooltip ("category, name: value"); categories[k] written below each
+/// group.
 /// REQUIRES every series to hold K values. Prints nothing.
 std::string barMarks(const ChartFrame& frame, const std::vector<std::string>& categories,
                      const std::vector<BarSeries>& series);

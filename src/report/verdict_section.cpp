@@ -36,15 +36,13 @@ std::string countsLine(const RunSummary& summary) {
          worstLink + ".</li>";
 }
 
+// Method-neutral: only the outcome, whose reason says where the run stopped.
 std::string outcomeLine(const RunSummary& summary) {
-  const std::string iterations =
-      counted(static_cast<long long>(summary.iterations.size()), "iteration", "iterations");
   if (summary.outcome.optimumReached) {
-    return "<li><strong>The run</strong> reached its optimum after " + iterations + ".</li>";
+    return "<li><strong>The run</strong> reached its optimum.</li>";
   }
-  return "<li><strong>The run stopped</strong> after " + iterations +
-         " without reaching its optimum: " + escapeHtml(summary.outcome.stoppedBecause) +
-         ". The table is where the run stopped.</li>";
+  return "<li><strong>The run stopped</strong> without reaching its optimum: " +
+         escapeHtml(summary.outcome.stoppedBecause) + ". The table is where the run stopped.</li>";
 }
 
 std::string referenceLine(const ReferenceComparison& comparison) {

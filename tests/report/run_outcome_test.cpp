@@ -63,7 +63,9 @@ TEST(RunOutcome, StoppedShortOfTheOptimumIsNeverCalledConverged) {
   data.summary = &summary;
   data.table = ZoneTable{{1, 2}, {0, 100, 0, 0}};
   const std::string html = htmlReport(data);
-  EXPECT_NE(html.find("<strong>The run stopped</strong> after 3 iterations without reaching its "
+  EXPECT_NE(html.find("<strong>The run stopped</strong> without reaching its optimum: " + reason),
+            std::string::npos);
+  EXPECT_NE(html.find("It <strong>stopped</strong> after 3 iterations without reaching its "
                       "optimum: " +
                       reason),
             std::string::npos);
