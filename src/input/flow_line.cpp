@@ -87,7 +87,10 @@ Status applyFlowLine(const LineReader& reader, AbstractNetwork& network) {
   if (Status status = readNodeField(reader, position, "from", match.from); !status.ok()) {
     return status;
   }
-  if (Status status = readNodeField(reader, position, "to", match.to); !status.ok()) {
+  // The to-node ends where its digits do: the 3 characters after it are the
+  // separator, whatever they are ("8 2,  714 0").
+  if (Status status = readNodeField(reader, position, "to", match.to, NodeEnd::kAnywhere);
+      !status.ok()) {
     return status;
   }
   match.count = countMatches(network, match.from, match.to);

@@ -17,7 +17,7 @@ void countFlowLine(const LineReader& reader, const AbstractNetwork& network,
   const char* position = reader.text;
   UnmatchedFlowLine line{reader.lineNumber, 0, 0};
   readNode(position, line.from);
-  readNode(position, line.to);
+  readNode(position, line.to, NodeEnd::kAnywhere);
   bool matched = false;
   for (int link = 0; link < network.linkCount(); ++link) {
     const LinkEndpoints& ends = network.endpoints[link];
