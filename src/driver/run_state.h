@@ -7,10 +7,10 @@
 
 #include "driver/options.h"
 #include "estimation/estimate.h"
-#include "formats/reference_table.h"
 #include "input/link_flow_file.h"
 #include "report/reference_comparison.h"
 #include "veldmark/network.h"
+#include "veldmark/zone_table.h"
 
 namespace veldmark {
 
@@ -26,7 +26,8 @@ struct Run {
   FlowFileStatistics flowStatistics;              // what the flow file's lines named
   Estimate estimate;                              // what the estimation left
   std::string tripTablePath;                      // settled after the estimation
-  ReferenceTable reference;                       // --reference: the table read with the inputs
+  bool tableWritten = false;                      // the trip table file was written whole
+  ZoneTable reference;                            // --reference: the table read with the inputs
   std::optional<ReferenceComparison> comparison;  // --reference: set after the estimation
 
   // The operand at 1-based `number` (1 = BASE), or nullptr when missing.

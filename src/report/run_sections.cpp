@@ -116,7 +116,10 @@ std::string runSection(const ReportData& data) {
                            code(inputs.abstractPath) + ", flows " + code(inputs.flowPath) + "). " +
                            outcome(*data.summary) + " The table totals <strong>" +
                            fixed(data.summary->tableTotal, 1) +
-                           "</strong> trips and was written to " + code(data.tripsPath) + ".</p>";
+                           (data.tableWritten ? "</strong> trips and was written to "
+                                              : "</strong> trips but could <strong>not</strong> "
+                                                "be written to ") +
+                           code(data.tripsPath) + ".</p>";
   return html + warningList(data.summary->warnings) + "</section>";
 }
 
