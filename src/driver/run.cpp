@@ -9,6 +9,7 @@
 #include "driver/diagnostics.h"
 #include "driver/progress.h"
 #include "driver/report_step.h"
+#include "driver/role_hint.h"
 #include "driver/run_state.h"
 #include "driver/table_forms.h"
 #include "driver/table_output.h"
@@ -20,6 +21,7 @@
 #include "input/link_file.h"
 #include "input/link_flow_file.h"
 #include "input/node_list.h"
+#include "output/outputs_apart.h"
 #include "output/trip_table_writer.h"
 
 namespace veldmark {
@@ -73,16 +75,24 @@ Status readAbstract(Run& run) {
   return Status{};
 }
 
+// Reports the failure of the input `number` (1 = BASE), with a hint when the
+// file reads as a file of the other role (role_hint.h).
+int failInput(Run& run, Status status, int number) {
+  status.message +=
+      roleHint(number == 3 ? FileRole::kFlowFile : FileRole::kLinkFile, run.operand(number));
+  return fail(run, status);
+}
+
 // Reading the three files, each checked for presence just before it is read.
 int readFiles(Run& run) {
   if (run.operand(1) == nullptr) return missingArgument(run);
-  if (Status status = readBaseNetwork(run); !status.ok()) return fail(run, status);
+  if (Status status = readBaseNetwork(run); !status.ok()) return failInput(run, status, 1);
   if (run.operand(2) == nullptr) return missingArgument(run);
-  if (Status status = readAbstract(run); !status.ok()) return fail(run, status);
+  if (Status status = readAbstract(run); !status.ok()) return failInput(run, status, 2);
   if (run.operand(3) == nullptr) return missingArgument(run);
   if (Status status = readLinkFlowFile(run.operand(3), run.abstract, &run.flowStatistics);
       !status.ok()) {
-    return fail(run, status);
+    return failInput(run, status, 3);
   }
   if (Status status = readReference(run); !status.ok()) return fail(run, status);
   return 0;
@@ -95,6 +105,26 @@ int readInputs(Run& run) {
   } catch (const std::bad_alloc&) {
     return fail(run, Status{"out of memory"});
   }
+}
+
+// The files the run reads and writes, by role; TRIPS as settled later.
+Status checkFilesApart(const Run& run) {
+  std::vector<NamedPath> inputs = {
+      {"BASE", run.operand(1)}, {"ABSTRACT", run.operand(2)}, {"FLOWS", run.operand(3)}};
+  const Options& options = run.options;
+  if (options.referencePath) inputs.push_back({"--reference", *options.referencePath});
+  std::vector<NamedPath> outputs = {
+      {"TRIPS", run.operand(4) != nullptr ? run.operand(4) : kDefaultTripTableName}};
+  const std::pair<const char*, const std::optional<std::string>*> written[] = {
+      {"--csv", &options.csvPath},
+      {"--omx", &options.omxPath},
+      {"--fit", &options.fitPath},
+      {"--summary", &options.summaryPath},
+      {"--report", &options.reportPath}};
+  for (const auto& [role, path] : written) {
+    if (*path) outputs.push_back({role, **path});
+  }
+  return checkOutputsApart(inputs, outputs);
 }
 
 EstimationRequest estimationRequest(Run& run, ProgressLine& progress) {
@@ -143,6 +173,7 @@ int finish(Run& run, bool& tableWritten) {
   const Status written = writeTripTableFile(run);
   if (!written.ok()) fail(run, written);
   tableWritten = written.ok();
+  run.tableWritten = tableWritten;
   const std::vector<Status> formFailures =
       written.ok() ? writeTableForms(run) : std::vector<Status>{};
   for (const Status& failure : formFailures) fail(run, failure);
@@ -178,6 +209,7 @@ int runSteps(int argc, char** argv, std::ostream& console, std::ostream& errors,
   run.startSeconds = clockSeconds();
   writeClockLine(console, run.startSeconds, "Starting");
   if (const int code = readInputs(run); code != 0) return code;
+  if (Status status = checkFilesApart(run); !status.ok()) return fail(run, status);
   if (const int code = estimate(run); code != 0) return code;
   const int code = finish(run, tableWritten);
   return reportDiagnostics(run, code);
