@@ -33,7 +33,8 @@ Status readWholeFile(const std::string& path, std::string& content) {
     return Status{path + ": is a directory"};
   }
   if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    content.reserve(static_cast<std::size_t>(info.st_size));
+    // Room for the whole file and the last read's chunk: no copy on the way.
+    content.reserve(static_cast<std::size_t>(info.st_size) + kReadChunk);
   }
   int error = 0;
   for (;;) {
