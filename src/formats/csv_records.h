@@ -28,10 +28,11 @@ struct CsvTable {
 /// Parses `content`, the whole text of table.path: its first record becomes
 /// table.header, and `onRecord` is called for each later record in file
 /// order (the record may be moved from), until it fails; empty lines are
-/// skipped. Keeps no record itself, so a table of millions of records takes
-/// no memory here beyond the current one. Fails as checkNoNul (a NUL byte),
-/// with "path: no header line" for a text without records, "path:line:
-/// malformed quoted field (...)", or onRecord's failure. Prints nothing.
+/// skipped. A text without quotes is split at its commas directly (the
+/// records libcsv would give, without its per-field work). Keeps no record itself, so a table of
+/// millions of records takes no memory here beyond the current one. Fails as checkNoNul (a NUL
+/// byte), with "path: no header line" for a text without records, "path:line: malformed quoted
+/// field (...)", or onRecord's failure. Prints nothing.
 Status readCsvRecords(std::string_view content, CsvTable& table,
                       const std::function<Status(CsvRecord&)>& onRecord);
 
@@ -51,5 +52,9 @@ Status findCsvColumn(const CsvTable& table, const std::string& name, std::size_t
 /// NAME value" when the record is shorter or the field is empty.
 Status csvField(const CsvTable& table, const CsvRecord& record, std::size_t column,
                 std::string& field);
+
+/// As csvField, the field as a view into `record` (valid while it lives).
+Status csvFieldView(const CsvTable& table, const CsvRecord& record, std::size_t column,
+                    std::string_view& field);
 
 }  // namespace veldmark

@@ -29,9 +29,9 @@ struct LongColumns {
 
 Status readRecord(const CsvTable& csv, const CsvRecord& record, const LongColumns& columns,
                   TableBuilder& builder) {
-  std::string fields[3];
+  std::string_view fields[3];
   for (int k = 0; k < 3; ++k) {
-    if (Status status = csvField(csv, record, columns.at[k], fields[k]); !status.ok()) {
+    if (Status status = csvFieldView(csv, record, columns.at[k], fields[k]); !status.ok()) {
       return status;
     }
   }

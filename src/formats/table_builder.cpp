@@ -43,7 +43,12 @@ Status addEntry(TableBuilder& builder, NodeId origin, NodeId destination, double
   if (!std::isfinite(value)) return entryError(builder, line, "value is not a finite number");
   if (value < 0.0) return entryError(builder, line, "value is negative");
   TableEntry entry{0, 0, line, value};
-  if (Status status = addZone(builder, origin, line, entry.origin); !status.ok()) return status;
+  // Pairs come origin after origin: the last origin is most often the next.
+  if (builder.entries.empty() || builder.zones[builder.entries.back().origin] != origin) {
+    if (Status status = addZone(builder, origin, line, entry.origin); !status.ok()) return status;
+  } else {
+    entry.origin = builder.entries.back().origin;
+  }
   if (Status status = addZone(builder, destination, line, entry.destination); !status.ok()) {
     return status;
   }
