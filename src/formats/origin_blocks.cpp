@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "formats/table_builder.h"
 #include "formats/text_file.h"
@@ -138,6 +139,10 @@ Status readOriginBlocks(const std::string& path, std::string_view file, bool num
     if (Status status = tntpMetadataNumber(head, "NUMBER OF ZONES", zones); !status.ok()) {
       return status;
     }
+    // The table the metadata promises must fit before a line is read: a
+    // claim of more zones than memory can hold is out of memory (thrown
+    // here), a smaller false one is named by checkAgainstMetadata.
+    std::vector<double>().reserve(checkedCellCount(static_cast<std::size_t>(zones)));
     numberZones(reader.builder, static_cast<NodeId>(zones));
   }
   for (; offset < content.size(); ++line) {

@@ -21,7 +21,9 @@ namespace veldmark {
 /// in order of first appearance. Fails with "path:line: ..." or "path: ..."
 /// (checkText, a zone, value or line that cannot be read, a negative or
 /// non-finite value, a pair given twice, an entry before any Origin line,
-/// the metadata's disagreement). Lets std::bad_alloc through. Prints nothing.
+/// the metadata's disagreement). Throws std::bad_alloc when the N * N table
+/// that <NUMBER OF ZONES> promises cannot be allocated (checked before any
+/// line is read), and lets it through from later steps. Prints nothing.
 Status readOriginBlocks(const std::string& path, std::string_view content, bool numberedZones,
                         ZoneTable& table);
 

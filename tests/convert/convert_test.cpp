@@ -150,6 +150,7 @@ TEST(ConvertProgram, EveryBadInputIsOneLineAndLeavesNothingBehind) {
   dir.write("links.5.tntp", "<NUMBER OF LINKS> 2.5\n<END OF METADATA>\n1 2 ;\n2 1 ;\n");
   dir.write("links3.tntp", "<NUMBER OF LINKS> 3\n<END OF METADATA>\n1 2 ;\n2 1 ;\n");
   dir.write("huge.tntp", "<NUMBER OF ZONES> 200000\n<END OF METADATA>\nOrigin 1\n2 : 5;\n");
+  dir.write("claims.tntp", "<NUMBER OF ZONES> 2000\n<END OF METADATA>\nOrigin 1\n2 : 5;\n");
   dir.write("cut.tntp",
             "<NUMBER OF ZONES> 2\n<TOTAL OD FLOW> 20\n<END OF METADATA>\n"
             "Origin 1\n2 : 5;\nOrigin 2\n");
@@ -180,8 +181,11 @@ TEST(ConvertProgram, EveryBadInputIsOneLineAndLeavesNothingBehind) {
       {{"tntp", "nul.tntp", "out"}, "nul.tntp:2: NUL byte (not a text file, or a damaged one)"},
       {{"tntp", "links.5.tntp", "out"}, "links.5.tntp: <NUMBER OF LINKS> is not a whole number"},
       {{"tntp", "links3.tntp", "out"}, "links3.tntp: <NUMBER OF LINKS> is 3 but 2 links were read"},
-      {{"tntp-trips", "huge.tntp", "t.omx"},
-       "huge.tntp: <NUMBER OF ZONES> is 200000 but no zone above 2 is named (is the table cut "
+      // A 4-line table claiming 200,000 zones: 320 GB of cells, out of memory;
+      // a smaller false claim is named.
+      {{"tntp-trips", "huge.tntp", "t.omx"}, "out of memory"},
+      {{"tntp-trips", "claims.tntp", "t.omx"},
+       "claims.tntp: <NUMBER OF ZONES> is 2000 but no zone above 2 is named (is the table cut "
        "short?)"},
       {{"tntp-trips", "cut.tntp", "t.csv"},
        "cut.tntp: <TOTAL OD FLOW> is 20 but the entries sum to 5 (is the table cut short?)"},
@@ -216,6 +220,11 @@ TEST(ConvertProgram, EveryBadInputIsOneLineAndLeavesNothingBehind) {
   };
   const std::vector<std::string> before = listing();
   for (const auto& c : cases) {
+#if defined(__SANITIZE_ADDRESS__)
+    // The address sanitizer aborts on an allocation it cannot make, where
+    // the program itself reports it: the 200,000-zone claim is left out.
+    if (c.message == "out of memory") continue;
+#endif
     const RunResult run = convert(c.args, dir.path());
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "veldmark-convert: " + c.message + "\n");

@@ -347,6 +347,16 @@ const HostileCase kCases[] = {
     {"flow line whose separator follows the to-node's digits",
      [](Inputs& d, Launch&) { d.write("flows.txt", flowFile("1 2,  5.0 0\n  2  1;;;7.0 0\n")); }, 0,
      "", "trips.txt", Table::kNew},
+    {"flow file given as BASE",
+     [](Inputs& d, Launch& l) {
+       d.write("flows.txt", flowFile("10293 10294   1380.4200000001001 0.097500000000000003\n" +
+                                     testing::kTwoZoneFlows));
+       l.args[0] = "flows.txt";
+     },
+     1,
+     "flows.txt:7: metadata line longer than 49 bytes (is this the link flow file? the order is "
+     "BASE ABSTRACT FLOWS)",
+     "trips.txt", Table::kOld},
     {"link file given as FLOWS", [](Inputs&, Launch& l) { l.args[2] = "base.txt"; }, 1,
      "base.txt:7: from node expected (is this a link file? the order is BASE ABSTRACT FLOWS)",
      "trips.txt", Table::kOld},
