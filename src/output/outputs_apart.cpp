@@ -41,7 +41,7 @@ std::string resolvedNewPath(std::string path) {
   for (int step = 0; step < kMaxLinkSteps; ++step) {
     char target[PATH_MAX];
     const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
-    if (length < 0) break;
+    if (length <= 0) break;
     const std::string link(target, static_cast<std::size_t>(length));
     path = link.front() == '/' ? link : directoryPart(path) + "/" + link;
   }
