@@ -32,15 +32,19 @@ Status readWholeFile(const std::string& path, std::string& content) {
     ::close(fd);
     return Status{path + ": is a directory"};
   }
+  // A regular file is read in one piece of its size and one more byte (to
+  // see its end); a pipe or a file that grew, a chunk at a time.
+  std::size_t piece = kReadChunk;
   if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    // Room for the whole file and the last read's chunk: no copy on the way.
-    content.reserve(static_cast<std::size_t>(info.st_size) + kReadChunk);
+    piece = static_cast<std::size_t>(info.st_size) + 1;
+    content.reserve(piece);
   }
   int error = 0;
   for (;;) {
     const std::size_t used = content.size();
-    content.resize(used + kReadChunk);
-    const ssize_t got = ::read(fd, content.data() + used, kReadChunk);
+    content.resize(used + piece);
+    const ssize_t got = ::read(fd, content.data() + used, piece);
+    piece = kReadChunk;
     if (got < 0 && errno == EINTR) {
       content.resize(used);
       continue;
