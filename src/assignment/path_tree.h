@@ -1,0 +1,32 @@
+// One-to-all shortest paths on the road network's forward star.
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "network/road_network.h"
+#include "network/zone_set.h"
+
+namespace veldmark {
+
+// The work arrays of one tree computation, reused from origin to origin by
+// one member of the team.
+struct TreeScratch {
+  std::vector<double> distance;              // per node, the cost from the origin
+  std::vector<std::pair<double, int>> heap;  // (distance, node), a binary min-heap
+};
+
+/// Dijkstra's method from node `origin` at the link costs `linkCosts`
+/// (non-negative, one per link): fills scratch.distance (infinity where no
+/// route reaches) and `predecessor` (per node, the last link of its shortest
+/// route; -1 at the origin and where none reaches; n entries). Unless
+/// zones.throughZones, a zone node other than `origin` is reached but never
+/// passed through. Nodes leave the heap in order of (distance, node index);
+/// a node's predecessor changes only on a strictly shorter route, its links
+/// relaxed in forward-star order: the tree is fixed by the costs alone.
+/// Allocates only when the scratch is new; prints nothing.
+void shortestPathTree(const RoadNetwork& network, const ZoneSet& zones, int origin,
+                      const double* linkCosts, std::int32_t* predecessor, TreeScratch& scratch);
+
+}  // namespace veldmark
