@@ -19,7 +19,8 @@ inline RoadNetwork makeNetwork(const std::vector<TestLink>& links) {
   RoadNetwork network;
   int line = 9;
   for (const TestLink& link : links) {
-    const double attributes[8] = {link.capacity, 1.0, link.freeFlowTime, link.b, link.power, 0, 0, 0};
+    const double attributes[8] = {
+        link.capacity, 1.0, link.freeFlowTime, link.b, link.power, 0, 0, 0};
     addRoadLink(network, link.from, link.to, attributes, line++);
   }
   buildForwardStar(network);

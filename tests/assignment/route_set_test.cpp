@@ -12,7 +12,8 @@ namespace {
 
 // A random route set of `pairs` pairs over `links` links (some pairs without
 // a route, routes of 1 to 12 links, shares summing to 1) and its dense P.
-RouteSet randomRoutes(int pairs, int links, unsigned seed, std::vector<std::vector<double>>& dense) {
+RouteSet randomRoutes(int pairs, int links, unsigned seed,
+                      std::vector<std::vector<double>>& dense) {
   std::mt19937 random(seed);
   std::uniform_int_distribution<int> routeCount(0, 3), length(1, 12), link(0, links - 1);
   std::uniform_real_distribution<double> weight(0.1, 1.0);

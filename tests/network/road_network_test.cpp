@@ -30,7 +30,7 @@ TEST(RoadNetwork, ReadsNodesLinksAndForwardStar) {
   EXPECT_EQ(network.capacity[0], 100.0);
   EXPECT_EQ(network.freeFlowTime[1], 1.5);
   EXPECT_EQ(network.toll[0], 25.0);
-  EXPECT_EQ(network.toll[1], 0.0);  // attributes 6 to 8 may be missing
+  EXPECT_EQ(network.toll[1], 0.0);      // attributes 6 to 8 may be missing
   EXPECT_EQ(network.capacity[2], 0.0);  // capacity 0 is allowed on a flat link
   // Node 7 (index 0) leaves by links 0 and 2, in file order; node 3 by link 1.
   EXPECT_EQ(network.firstOut, (std::vector<std::int32_t>{0, 2, 3, 3}));
@@ -54,8 +54,8 @@ TEST(RoadNetwork, RefusesWhatTheCostCannotUseInOneLine) {
   };
   ScratchDir dir;
   for (const auto& c : cases) {
-    const std::string path = dir.write("bad.txt", linkFile("1 2 100 2 1 0.15 4\n" +
-                                                           std::string(c.line)));
+    const std::string path =
+        dir.write("bad.txt", linkFile("1 2 100 2 1 0.15 4\n" + std::string(c.line)));
     RoadNetwork network;
     const Status status = readRoadNetwork(path, network);
     EXPECT_EQ(status.message, path + ":10: " + c.message) << c.line;
@@ -84,9 +84,9 @@ TEST(Zones, FromARangeOrAFile) {
 TEST(Zones, MustBeNodesGivenOnce) {
   ScratchDir dir;
   RoadNetwork network;
-  ASSERT_TRUE(readRoadNetwork(dir.write("b.txt", linkFile("1 2 1 1 1 0 0\n2 3 1 1 1 0 0\n")),
-                              network)
-                  .ok());
+  ASSERT_TRUE(
+      readRoadNetwork(dir.write("b.txt", linkFile("1 2 1 1 1 0 0\n2 3 1 1 1 0 0\n")), network)
+          .ok());
   ZoneSet zones;
   ASSERT_TRUE(makeZoneSet(network, {3, 1}, false, "z", zones).ok());
   EXPECT_EQ(zones.zoneNode, (std::vector<std::int32_t>{2, 0}));
