@@ -116,8 +116,17 @@ void addRouteAndShift(Work& work, int p, std::vector<std::int32_t>& links) {
   shortestRoute(work, p, links);
   const bool held = std::any_of(pairRoutes.begin(), pairRoutes.end(),
                                 [&](const WorkingRoute& route) { return route.links == links; });
-  if (!held) pairRoutes.push_back(WorkingRoute{links, pairRoutes.empty() ? work.demand[p] : 0.0});
-  shiftPairFlow(work.model, work.links, pairRoutes);
+  if (held) {
+    shiftPairFlow(work.model, work.links, pairRoutes);
+  } else if (!pairRoutes.empty()) {
+    pairRoutes.push_back(WorkingRoute{links, 0.0});
+    shiftPairFlow(work.model, work.links, pairRoutes);
+  } else {  // the pair's first route: all its demand, its links' volumes grown
+    for (const std::int32_t a : links) {
+      setLinkVolume(work.model, work.links, a, work.links.volume[a] + work.demand[p]);
+    }
+    pairRoutes.push_back(WorkingRoute{links, work.demand[p]});
+  }
 }
 
 // One iteration's shifts. Origins in blocks of kOriginBlock: the block's
