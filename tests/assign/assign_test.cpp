@@ -133,8 +133,9 @@ TEST(AssignProgram, EachErrorIsOneLineAndWritesNothing) {
       {{"--gap", "0", good, trips, "v.csv"}, "--gap needs a number above 0 and below 1, not '0'"},
       {{"--threads", good, trips, "v.csv"},
        "--threads needs a whole number from 1 to 1000000, not '" + good + "'"},
-      {{"--bogus", good, trips, "v.csv"}, "unknown option --bogus (see --help)"},
-      {{good, trips}, "BASE TRIPS VOLUMES expected (see --help)"},
+      {{"--bogus", good, trips, "v.csv"}, "unknown option '--bogus' (see veldmark-assign --help)"},
+      {{"--zones=", good, trips, "v.csv"}, "--zones needs A-B or a FILE, not ''"},
+      {{good, trips}, "BASE TRIPS VOLUMES expected (see veldmark-assign --help)"},
       {{good, trips, trips}, trips + ": is an input; an output never replaces one"},
       {{good, dir.file("none.csv"), "v.csv"}, dir.file("none.csv") + ": cannot open"},
   };
