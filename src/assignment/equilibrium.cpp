@@ -13,7 +13,7 @@ namespace {
 
 // Sweeps over every pair per iteration: the first also adds each pair's
 // new shortest route; the others only shift flow between the routes held.
-constexpr int kSweepsPerIteration = 3;
+constexpr int kSweepsPerIteration = 6;
 // Origins whose trees are computed anew together before their pairs shift:
 // a fixed number, so that the result does not depend on the team.
 constexpr int kOriginBlock = 16;
