@@ -200,7 +200,8 @@ int runAssign(int argc, char** argv, std::ostream& console, std::ostream& errors
   if (!status.ok()) return fail(errors, status);
   console << options.volumes << ": " << inputs.network.linkCount() << " links, relative gap "
           << shortestNumber(result.iterations.back().gap) << " after "
-          << result.iterations.size() - 1 << " iterations\n";
+          << result.iterations.size() - 1
+          << (result.iterations.size() == 2 ? " iteration\n" : " iterations\n");
   return 0;
 }
 
