@@ -105,10 +105,8 @@ Status makePairs(const AssignOptions& options, AssignInputs& inputs, double& tot
 
 Status readInputs(const AssignOptions& options, AssignInputs& inputs, double& total) {
   Status status = readRoadNetwork(options.base, inputs.network);
-  ReferenceTable table;
-  if (status.ok()) status = readReferenceTable(options.trips, table);
+  if (status.ok()) status = readReferenceTable(options.trips, inputs.table);
   if (!status.ok()) return status;
-  inputs.table = denseTable(table);
   status = settleZones(options, inputs);
   if (status.ok()) status = makePairs(options, inputs, total);
   return status;
