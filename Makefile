@@ -48,7 +48,7 @@ clean:
 # runs each harness for FUZZ_SECONDS; fails on any finding.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZERS ?= link_file link_flow_file run estimation
+FUZZERS ?= link_file link_flow_file run estimation reference_table
 
 .PHONY: fuzz
 fuzz:

@@ -6,7 +6,8 @@ Usage: bench/assign_bars.py VELDMARK_ASSIGN [NAME...] [--gap G] [--threads N]
 
 For each network: converts the true table to a long CSV table (in a temporary
 directory), runs veldmark-assign on it, and prints wall time, peak resident
-memory (the child's, from getrusage), iterations, the final relative gap, R²
+memory (the largest child's so far, from getrusage), CPU time (user + system),
+the load average at the start, iterations, the final relative gap, R²
 of the volumes against the published ones, and the share of links with
 GEH < 1. Names: siouxfalls anaheim barcelona winnipeg chicagosketch
 chicago-regional (the last: 0.3 trips between every pair of distinct zones, no
@@ -102,6 +103,7 @@ def compare(mine, theirs):
 
 
 def run(program, name, gap, threads, directory):
+    print(f"{name}: load average {os.getloadavg()[0]:.1f}", flush=True)
     base, source, flows, zones, options = NETWORKS[name]
     if base is None:
         base, trips = regional_inputs(directory)
@@ -114,15 +116,18 @@ def run(program, name, gap, threads, directory):
     command = [program, "--zones", zones, "--gap", str(gap), "--summary", summary,
                "--no-progress"] + options + (["--threads", str(threads)] if threads else []) + \
               [base, trips, volumes]
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
     before = time.monotonic()
     subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
     seconds = time.monotonic() - before
-    peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    cpu = after.ru_utime + after.ru_stime - usage.ru_utime - usage.ru_stime
+    peak = after.ru_maxrss / 1024
     with open(volumes) as lines:
         mine = [float(row.split(",")[2]) for row in lines.read().splitlines()[1:]]
     r2, geh = compare(mine, published(os.path.join(DATA, flows)))
     result = json.load(open(summary))
-    print(f"{name:17s} {seconds:7.2f} s  peak {peak:7.0f} MiB  iterations "
+    print(f"{name:17s} {seconds:7.2f} s wall {cpu:7.2f} s CPU  peak {peak:6.0f} MiB  iterations "
           f"{len(result['iterations']) - 1:4d}  gap {result['gap']:.2e}  R2 {r2:.6f}  "
           f"GEH<1 {100 * geh:6.2f} %  routes {result['memory']['routes']}", flush=True)
 

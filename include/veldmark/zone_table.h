@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
+#include <new>
 #include <vector>
 
 #include "veldmark/types.h"
@@ -21,5 +23,14 @@ struct ZoneTable {
                   static_cast<std::size_t>(destination)];
   }
 };
+
+/// N * N, the cells of a table over `n` zones; throws std::bad_alloc when
+/// they could not be held in a std::vector<double> (rather than letting the
+/// product wrap around or the vector throw std::length_error).
+inline std::size_t checkedCellCount(std::size_t n) {
+  const std::size_t most = std::numeric_limits<std::size_t>::max() / sizeof(double) / 2;
+  if (n != 0 && n > most / n) throw std::bad_alloc();
+  return n * n;
+}
 
 }  // namespace veldmark

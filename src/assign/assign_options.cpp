@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "cli/command_line.h"
+
 namespace veldmark {
 namespace {
 
@@ -27,90 +29,70 @@ bool readFactor(const std::string& text, double& value) {
   return true;
 }
 
-// Stores the value of option `name`; false when it is malformed.
-bool storeValue(const std::string& name, const std::string& value, AssignOptions& options,
-                std::string& wanted) {
-  if (name == "--zones") {
-    options.zones = value;
-    wanted = "A-B or a FILE";
-    return !value.empty();
-  }
-  if (name == "--summary") {
-    options.summary = value;
-    wanted = "a FILE";
-    return !value.empty();
-  }
-  if (name == "--gap") {
-    wanted = "a number above 0 and below 1";
-    return readFactor(value, options.gap) && options.gap > 0.0 && options.gap < 1.0;
-  }
-  if (name == "--max-iterations" || name == "--threads") {
-    wanted = "a whole number from 1 to 1000000";
-    return readCount(value, name == "--threads" ? options.threads : options.maxIterations);
-  }
-  wanted = "a number, 0 or above";
-  return readFactor(value, name == "--toll-factor" ? options.tollFactor : options.distanceFactor);
+Status refused(const char* name, const char* wanted, std::string_view value) {
+  return Status{std::string("--") + name + " needs " + wanted + ", not '" + std::string(value) +
+                "'"};
 }
 
-bool takesValue(const std::string& name) {
-  for (const char* known : {"--zones", "--summary", "--gap", "--max-iterations", "--threads",
-                            "--toll-factor", "--distance-factor"}) {
-    if (name == known) return true;
-  }
-  return false;
+OptionRule countRule(const char* name, int& value) {
+  return OptionRule{name, true, [name, &value](std::string_view text) {
+                      if (readCount(std::string(text), value)) return Status{};
+                      return refused(name, "a whole number from 1 to 1000000", text);
+                    }};
 }
 
-// Reads one option at argv[next] (and its value); moves `next` past them.
-Status readOption(int argc, char** argv, int& next, AssignOptions& options) {
-  std::string name = argv[next++];
-  const std::size_t equals = name.find('=');
-  std::string value;
-  const bool joined = name.rfind("--", 0) == 0 && equals != std::string::npos;
-  if (joined) {
-    value = name.substr(equals + 1);
-    name = name.substr(0, equals);
-  }
-  if (name == "--through-zones" || name == "--no-progress" || name == "--help" || name == "-h" ||
-      name == "--version") {
-    if (joined) return Status{name + " takes no value"};
-    options.throughZones |= name == "--through-zones";
-    options.noProgress |= name == "--no-progress";
-    options.help |= name == "--help" || name == "-h";
-    options.version |= name == "--version";
-    return Status{};
-  }
-  if (!takesValue(name)) return Status{"unknown option " + name + " (see --help)"};
-  if (!joined && next == argc) return Status{name + " needs a value"};
-  if (!joined) value = argv[next++];
-  std::string wanted;
-  if (!storeValue(name, value, options, wanted)) {
-    return Status{name + " needs " + wanted + ", not '" + value + "'"};
-  }
-  return Status{};
+OptionRule factorRule(const char* name, double& value) {
+  return OptionRule{name, true, [name, &value](std::string_view text) {
+                      if (readFactor(std::string(text), value)) return Status{};
+                      return refused(name, "a number, 0 or above", text);
+                    }};
+}
+
+OptionRule gapRule(double& value) {
+  return OptionRule{"gap", true, [&value](std::string_view text) {
+                      double gap = 0.0;
+                      if (!readFactor(std::string(text), gap) || gap <= 0.0 || gap >= 1.0) {
+                        return refused("gap", "a number above 0 and below 1", text);
+                      }
+                      value = gap;
+                      return Status{};
+                    }};
+}
+
+OptionRule nameRule(const char* name, const char* wanted, std::string& value) {
+  return OptionRule{name, true, [name, wanted, &value](std::string_view text) {
+                      if (text.empty()) return refused(name, wanted, text);
+                      value = std::string(text);
+                      return Status{};
+                    }};
+}
+
+std::vector<OptionRule> optionRules(AssignOptions& options) {
+  return {nameRule("zones", "A-B or a FILE", options.zones),
+          flagRule("through-zones", options.throughZones),
+          gapRule(options.gap),
+          countRule("max-iterations", options.maxIterations),
+          factorRule("toll-factor", options.tollFactor),
+          factorRule("distance-factor", options.distanceFactor),
+          countRule("threads", options.threads),
+          nameRule("summary", "a FILE", options.summary),
+          flagRule("no-progress", options.noProgress),
+          flagRule("help", options.help),
+          flagRule("version", options.version)};
 }
 
 }  // namespace
 
 Status parseAssignOptions(int argc, char** argv, AssignOptions& options) {
-  std::vector<std::string> files;
-  bool optionsEnded = false;
-  for (int next = 1; next < argc;) {
-    const std::string argument = argv[next];
-    if (!optionsEnded && argument == "--") {
-      optionsEnded = true;
-      ++next;
-    } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
-      if (Status status = readOption(argc, argv, next, options); !status.ok()) return status;
-    } else {
-      files.push_back(argument);
-      ++next;
-    }
-  }
+  std::vector<char*> operands;
+  Status status = parseCommandLine(argc, argv, optionRules(options), "veldmark-assign", operands);
+  if (!status.ok()) return status;
   if (options.help || options.version) return Status{};
-  if (files.size() != 3) return Status{"BASE TRIPS VOLUMES expected (see --help)"};
-  options.base = files[0];
-  options.trips = files[1];
-  options.volumes = files[2];
+  if (operands.size() != 3)
+    return Status{"BASE TRIPS VOLUMES expected (see veldmark-assign --help)"};
+  options.base = operands[0];
+  options.trips = operands[1];
+  options.volumes = operands[2];
   return Status{};
 }
 

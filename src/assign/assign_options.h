@@ -18,13 +18,14 @@ struct AssignOptions {
   int threads = 0;                   // --threads; 0: one per CPU the process may use
   std::string summary;               // --summary FILE; empty: none
   bool noProgress = false;           // --no-progress
-  bool help = false;                 // --help or -h
+  bool help = false;                 // --help
   bool version = false;              // --version
 };
 
-/// Reads argv[1 ..]: options anywhere before "--" ("--name VALUE" or
-/// "--name=VALUE"), then BASE TRIPS VOLUMES. Fails with a one-line message
-/// (no program name) for an unknown option, a missing or malformed value
+/// Reads argv[1 ..] through the shared command-line parser (cli/): options
+/// anywhere before "--" ("--name VALUE" or "--name=VALUE"), the operands
+/// BASE TRIPS VOLUMES. Fails with a one-line message (no program name) for
+/// an unknown option, a missing or malformed value
 /// (--gap a finite number > 0 and < 1, --max-iterations and --threads whole
 /// numbers from 1, the factors finite and >= 0) or the wrong number of
 /// files; --help and --version need no files. Prints nothing.

@@ -12,7 +12,9 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 // A finite number, or null (the gap of iteration 0 is infinite).
-Json number(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
+Json number(double value) {
+  return std::isfinite(value) ? Json(value) : Json(nullptr);
+}
 
 Json iterationsJson(const AssignmentResult& result) {
   Json iterations = Json::array();
@@ -26,13 +28,13 @@ Json iterationsJson(const AssignmentResult& result) {
 }
 
 Json demandJson(const AssignmentResult& result, const AssignRunFacts& facts) {
-  return Json{{"trips_in_table", facts.tripsInTable},
-              {"pairs", result.routes.pairCount()},
-              {"diagonal_trips", result.diagonalTrips},
-              {"unreachable_pairs", result.unreachablePairs.size()},
-              {"unreachable_trips", result.unreachableTrips},
-              {"trips_assigned",
-               facts.tripsInTable - result.diagonalTrips - result.unreachableTrips}};
+  return Json{
+      {"trips_in_table", facts.tripsInTable},
+      {"pairs", result.routes.pairCount()},
+      {"diagonal_trips", result.diagonalTrips},
+      {"unreachable_pairs", result.unreachablePairs.size()},
+      {"unreachable_trips", result.unreachableTrips},
+      {"trips_assigned", facts.tripsInTable - result.diagonalTrips - result.unreachableTrips}};
 }
 
 }  // namespace
@@ -45,8 +47,7 @@ std::string formatLinkVolumes(const RoadNetwork& network, const AssignmentResult
   std::ostringstream out;
   out << "from_node_id,to_node_id,volume,cost\n";
   for (int a = 0; a < network.linkCount(); ++a) {
-    out << network.nodeNumbers[network.from[a]] << ',' << network.nodeNumbers[network.to[a]]
-        << ',';
+    out << network.nodeNumbers[network.from[a]] << ',' << network.nodeNumbers[network.to[a]] << ',';
     writeShortestNumber(out, result.linkVolumes[a]);
     out << ',';
     writeShortestNumber(out, result.linkCosts[a]);
@@ -61,7 +62,8 @@ std::string formatAssignSummary(const AssignOptions& options, const RoadNetwork&
   const IterationTrace& last = result.iterations.back();
   const Json summary{
       {"program", "veldmark-assign"},
-      {"inputs", Json{{"base", options.base}, {"trips", options.trips}, {"volumes", options.volumes}}},
+      {"inputs",
+       Json{{"base", options.base}, {"trips", options.trips}, {"volumes", options.volumes}}},
       {"network", Json{{"nodes", network.nodeCount()}, {"links", network.linkCount()}}},
       {"zones", Json{{"count", zones.zoneCount()}, {"through_zones", zones.throughZones}}},
       {"settings", Json{{"gap", options.gap},

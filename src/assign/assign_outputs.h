@@ -13,8 +13,8 @@ namespace veldmark {
 // What the run did besides the assignment itself, for the summary.
 struct AssignRunFacts {
   int threads = 1;
-  double tripsInTable = 0.0;    // the table's total, diagonal included
-  double secondsTotal = 0.0;    // the whole run, reading included
+  double tripsInTable = 0.0;        // the table's total, diagonal included
+  double secondsTotal = 0.0;        // the whole run, reading included
   long long peakResidentBytes = 0;  // the process's peak resident set
 };
 

@@ -63,8 +63,8 @@ Status settleZones(const AssignOptions& options, AssignInputs& inputs) {
   if (!options.zones.empty()) {
     struct stat file {};
     const bool isFile = ::stat(options.zones.c_str(), &file) == 0;
-    Status status = isFile ? readZoneFile(options.zones, numbers)
-                           : parseZoneRange(options.zones, numbers);
+    Status status =
+        isFile ? readZoneFile(options.zones, numbers) : parseZoneRange(options.zones, numbers);
     if (!status.ok()) return status;
     source = isFile ? displayName(options.zones) : "--zones " + options.zones;
   }
@@ -86,11 +86,13 @@ Status makePairs(const AssignOptions& options, AssignInputs& inputs, double& tot
     for (int j = 0; j < n; ++j) {
       const double trips = table.at(i, j);
       if (trips == 0.0) continue;
-      const std::string pair = std::to_string(table.zones[i]) + " to " + std::to_string(table.zones[j]);
+      const std::string pair =
+          std::to_string(table.zones[i]) + " to " + std::to_string(table.zones[j]);
       if (trips < 0.0) return Status{displayName(options.trips) + ": negative trips from " + pair};
       const int unknown = zoneOf[i] < 0 ? i : zoneOf[j] < 0 ? j : -1;
       if (unknown >= 0) {
-        return Status{displayName(options.trips) + ": zone " + std::to_string(table.zones[unknown]) +
+        return Status{displayName(options.trips) + ": zone " +
+                      std::to_string(table.zones[unknown]) +
                       " has trips but is not a zone (see --zones)"};
       }
       total += trips;
@@ -103,10 +105,8 @@ Status makePairs(const AssignOptions& options, AssignInputs& inputs, double& tot
 
 Status readInputs(const AssignOptions& options, AssignInputs& inputs, double& total) {
   Status status = readRoadNetwork(options.base, inputs.network);
-  ReferenceTable table;
-  if (status.ok()) status = readReferenceTable(options.trips, table);
+  if (status.ok()) status = readReferenceTable(options.trips, inputs.table);
   if (!status.ok()) return status;
-  inputs.table = denseTable(table);
   status = settleZones(options, inputs);
   if (status.ok()) status = makePairs(options, inputs, total);
   return status;
@@ -198,7 +198,8 @@ int runAssign(int argc, char** argv, std::ostream& console, std::ostream& errors
   if (!status.ok()) return fail(errors, status);
   console << options.volumes << ": " << inputs.network.linkCount() << " links, relative gap "
           << shortestNumber(result.iterations.back().gap) << " after "
-          << result.iterations.size() - 1 << " iterations\n";
+          << result.iterations.size() - 1
+          << (result.iterations.size() == 2 ? " iteration\n" : " iterations\n");
   return 0;
 }
 

@@ -23,7 +23,7 @@ void writeAssignUsage(std::ostream& console) {
              "  --threads N            threads for the shortest paths (default: one per CPU)\n"
              "  --summary FILE         the run in JSON: iterations, gap, stop, time, memory\n"
              "  --no-progress          no status line on a terminal\n"
-             "  -h, --help             show this summary\n"
+             "  --help                 show this summary\n"
              "  --version              show the version\n"
              "\n"
              "Exit codes: 0 assigned (also when stopped at --max-iterations, with a\n"

@@ -13,7 +13,10 @@ namespace {
 
 // Sweeps over every pair per iteration: the first also adds each pair's
 // new shortest route; the others only shift flow between the routes held.
-constexpr int kSweepsPerIteration = 3;
+constexpr int kSweepsPerIteration = 6;
+// Origins whose trees are computed anew together before their pairs shift:
+// a fixed number, so that the result does not depend on the team.
+constexpr int kOriginBlock = 16;
 
 // The assignment's state between iterations.
 struct Work {
@@ -74,11 +77,12 @@ void loadRoutes(Work& work) {
     setLinkVolume(work.model, work.links, a, volume[a]);
 }
 
-// Every origin's shortest-path tree at the current costs, over the team;
-// each origin's Σ T · SP (and, when `findReachable`, its pairs' reachability).
-void computeTrees(Work& work, ThreadTeam* team, bool findReachable) {
-  const int origins = static_cast<int>(work.originZone.size());
-  forEachItem(team, origins, 1, [&](int origin, int member) {
+// The shortest-path trees of origins [first, end) at the current costs, over
+// the team; each origin's Σ T · SP (and, when `findReachable`, its pairs'
+// reachability).
+void computeTrees(Work& work, ThreadTeam* team, int first, int end, bool findReachable) {
+  forEachItem(team, end - first, 1, [&](int item, int member) {
+    const int origin = first + item;
     TreeScratch& scratch = work.scratch[member];
     shortestPathTree(work.network, work.zones, work.zones.zoneNode[work.originZone[origin]],
                      work.links.cost.data(), treeOf(work, origin), scratch);
@@ -105,33 +109,48 @@ void shortestRoute(Work& work, int p, std::vector<std::int32_t>& links) {
   std::reverse(links.begin(), links.end());
 }
 
-// Iteration 0's loading: each pair's demand on its shortest route.
-void loadAllOrNothing(Work& work) {
-  for (std::size_t p = 0; p < work.pairs.size(); ++p) {
-    if (work.pairOrigin[p] < 0 || !loaded(work, static_cast<int>(p))) continue;
-    WorkingRoute route;
-    shortestRoute(work, static_cast<int>(p), route.links);
-    route.flow = work.demand[p];
-    work.routes[p].push_back(std::move(route));
+// Adds pair p's shortest route in its origin's tree to its route set (with
+// all its demand when the set is empty), then shifts its flow.
+void addRouteAndShift(Work& work, int p, std::vector<std::int32_t>& links) {
+  std::vector<WorkingRoute>& pairRoutes = work.routes[p];
+  shortestRoute(work, p, links);
+  const bool held = std::any_of(pairRoutes.begin(), pairRoutes.end(),
+                                [&](const WorkingRoute& route) { return route.links == links; });
+  if (held) {
+    shiftPairFlow(work.model, work.links, pairRoutes);
+  } else if (!pairRoutes.empty()) {
+    pairRoutes.push_back(WorkingRoute{links, 0.0});
+    shiftPairFlow(work.model, work.links, pairRoutes);
+  } else {  // the pair's first route: all its demand, its links' volumes grown
+    for (const std::int32_t a : links) {
+      setLinkVolume(work.model, work.links, a, work.links.volume[a] + work.demand[p]);
+    }
+    pairRoutes.push_back(WorkingRoute{links, work.demand[p]});
   }
 }
 
-// One iteration's shifts: the new shortest routes joined to their pairs'
-// sets, then kSweepsPerIteration sweeps of shifts over every loaded pair.
-void shiftFlows(Work& work) {
+// One iteration's shifts. Origins in blocks of kOriginBlock: the block's
+// trees anew at the current costs (over the team), then each of its pairs
+// gets its shortest route and shifts flow, on this thread; then
+// kSweepsPerIteration - 1 sweeps of shifts alone over every pair. Origins
+// in order, each origin's pairs in list order.
+void shiftFlows(Work& work, ThreadTeam* team) {
   std::vector<std::int32_t> links;
-  for (int sweep = 0; sweep < kSweepsPerIteration; ++sweep) {
-    for (std::size_t p = 0; p < work.pairs.size(); ++p) {
-      if (work.pairOrigin[p] < 0 || !loaded(work, static_cast<int>(p))) continue;
-      std::vector<WorkingRoute>& pairRoutes = work.routes[p];
-      if (sweep == 0) {
-        shortestRoute(work, static_cast<int>(p), links);
-        const bool held =
-            std::any_of(pairRoutes.begin(), pairRoutes.end(),
-                        [&](const WorkingRoute& route) { return route.links == links; });
-        if (!held) pairRoutes.push_back(WorkingRoute{links, 0.0});
+  const int origins = static_cast<int>(work.originZone.size());
+  for (int first = 0; first < origins; first += kOriginBlock) {
+    const int end = std::min(origins, first + kOriginBlock);
+    computeTrees(work, team, first, end, false);
+    for (int origin = first; origin < end; ++origin) {
+      for (const int p : work.originPairs[origin]) {
+        if (loaded(work, p)) addRouteAndShift(work, p, links);
       }
-      shiftPairFlow(work.model, work.links, pairRoutes);
+    }
+  }
+  for (int sweep = 1; sweep < kSweepsPerIteration; ++sweep) {
+    for (const std::vector<int>& originPairs : work.originPairs) {
+      for (const int p : originPairs) {
+        if (loaded(work, p)) shiftPairFlow(work.model, work.links, work.routes[p]);
+      }
     }
   }
 }
@@ -222,7 +241,7 @@ AssignmentResult assignPairs(const RoadNetwork& network, const ZoneSet& zones,
   work.scratch.resize(settings.team ? static_cast<std::size_t>(settings.team->size()) : 1);
   for (int iteration = 0;; ++iteration) {
     loadRoutes(work);
-    computeTrees(work, settings.team, iteration == 0);
+    computeTrees(work, settings.team, 0, static_cast<int>(work.originZone.size()), iteration == 0);
     IterationTrace trace;
     trace.iteration = iteration;
     double totalCost = 0.0;
@@ -239,11 +258,7 @@ AssignmentResult assignPairs(const RoadNetwork& network, const ZoneSet& zones,
       result.stop = AssignmentStop::kIterationCap;
       break;
     }
-    if (iteration == 0) {
-      loadAllOrNothing(work);
-    } else {
-      shiftFlows(work);
-    }
+    shiftFlows(work, settings.team);
     result.workingBytes = std::max(result.workingBytes, workingBytes(work));
   }
   result.linkVolumes = work.links.volume;

@@ -54,11 +54,15 @@ struct AssignmentResult {
 /// 0 allowed) on `network`. Iteration k computes every origin's shortest-path
 /// tree at the current costs (spread over settings.team, each tree written
 /// to its origin's own array), the relative gap from them, and stops when it
-/// is at most settings.gap or k = settings.maxIterations; otherwise it adds
-/// each pair's shortest route to its route set and shifts flow between each
-/// pair's routes, pair after pair in the list's order on the calling thread,
-/// updating link costs as it goes. The result is therefore the same bits at
-/// any team size. A pair whose origin is its destination, or that no route
+/// is at most settings.gap or k = settings.maxIterations; otherwise, origin
+/// after origin (in order of first appearance in `pairs`) in fixed blocks of
+/// 16 whose trees are computed anew at the current costs, it adds each pair's
+/// shortest route to its route set and shifts flow between the pair's routes
+/// (pairs of an origin in list order, on the calling thread), updating link
+/// costs as it goes, then sweeps the pairs five more times shifting flow
+/// alone (iteration 0 puts each pair's whole demand on its first route, at
+/// the costs of the loading so far). The result is therefore the same bits
+/// at any team size. A pair whose origin is its destination, or that no route
 /// joins, is left out (counted in the result) and gets no route; a pair of
 /// demand 0 gets its shortest route at the final costs with share 1.
 /// REQUIRES: demand.size() == pairs.size(), every value finite and >= 0.

@@ -26,18 +26,31 @@ struct CostModel {
 /// The cost constants of `network`'s links. Allocates; prints nothing.
 CostModel makeCostModel(const RoadNetwork& network, double tollFactor, double distanceFactor);
 
+/// x^p, where p = 4 (the usual power) as (x·x)·(x·x) and p = 1 as x
+/// (each rounded as written; for other p, std::pow).
+inline double curvePower(double x, double p) {
+  if (p == 4.0) {
+    const double square = x * x;
+    return square * square;
+  }
+  return p == 1.0 ? x : std::pow(x, p);
+}
+
 /// c(v) of link `a`.
 inline double linkCost(const CostModel& model, int a, double volume) {
   const double base = model.freeFlowTime[a] + model.fixedCost[a];
   if (model.curve[a] == 0.0) return base;
-  return base + model.curve[a] * std::pow(volume / model.capacity[a], model.power[a]);
+  return base + model.curve[a] * curvePower(volume / model.capacity[a], model.power[a]);
 }
 
-/// c'(v) of link `a` (0 for a flat link, and at v = 0 when p > 1).
+/// c'(v) of link `a` (0 for a flat link, and at v = 0 when p > 1), with
+/// x^(p-1) for p = 4 as (x·x)·x.
 inline double linkCostDerivative(const CostModel& model, int a, double volume) {
   if (model.curve[a] == 0.0 || model.power[a] == 0.0) return 0.0;
   const double p = model.power[a];
-  return model.curve[a] * p * std::pow(volume / model.capacity[a], p - 1.0) / model.capacity[a];
+  const double x = volume / model.capacity[a];
+  const double rise = p == 4.0 ? x * x * x : p == 1.0 ? 1.0 : std::pow(x, p - 1.0);
+  return model.curve[a] * p * rise / model.capacity[a];
 }
 
 /// ∫₀ᵛ c(s) ds of link `a`.

@@ -13,8 +13,10 @@ namespace veldmark {
 // The work arrays of one tree computation, reused from origin to origin by
 // one member of the team.
 struct TreeScratch {
-  std::vector<double> distance;              // per node, the cost from the origin
-  std::vector<std::pair<double, int>> heap;  // (distance, node), a binary min-heap
+  std::vector<double> distance;     // per node, the cost from the origin
+  std::vector<std::int32_t> heap;   // nodes reached and not yet settled: a 4-ary min-heap
+                                    //   on (distance, node index), with decrease-key
+  std::vector<std::int32_t> place;  // per node, its place in the heap, or -1
 };
 
 /// Dijkstra's method from node `origin` at the link costs `linkCosts`
@@ -22,7 +24,8 @@ struct TreeScratch {
 /// route reaches) and `predecessor` (per node, the last link of its shortest
 /// route; -1 at the origin and where none reaches; n entries). Unless
 /// zones.throughZones, a zone node other than `origin` is reached but never
-/// passed through. Nodes leave the heap in order of (distance, node index);
+/// passed through. Nodes leave the heap (4-ary, with decrease-key) in order
+/// of (distance, node index);
 /// a node's predecessor changes only on a strictly shorter route, its links
 /// relaxed in forward-star order: the tree is fixed by the costs alone.
 /// Allocates only when the scratch is new; prints nothing.

@@ -3,17 +3,17 @@
 
 #include <cctype>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "convert/convert_usage.h"
-#include "formats/csv_network.h"
+#include "convert/network_command.h"
 #include "formats/csv_table_writer.h"
-#include "formats/network_files.h"
 #include "formats/omx_file.h"
-#include "formats/output_directory.h"
 #include "formats/reference_table.h"
-#include "formats/tntp_network.h"
+#include "output/outputs_apart.h"
 
 namespace veldmark {
 namespace {
@@ -23,41 +23,27 @@ struct Command {
   std::string name;                    // the sub-command
   std::vector<std::string> arguments;  // its file arguments
   std::string countColumn = "count";   // --count-column
-  bool help = false;                   // --help or -h
+  bool help = false;                   // --help (or -h where the sub-command goes)
   bool version = false;                // --version
 };
 
-// Reads the options at argv[next...]; stops at the first non-option.
-Status readOptions(int argc, char** argv, int& next, Command& command) {
-  for (; next < argc && argv[next][0] == '-'; ++next) {
-    const std::string option = argv[next];
-    if (option == "--") {
-      ++next;
-      break;
-    }
-    if (option == "--help" || option == "-h") {
-      command.help = true;
-    } else if (option == "--version") {
-      command.version = true;
-    } else if (option.rfind("--count-column=", 0) == 0) {
-      command.countColumn = option.substr(std::strlen("--count-column="));
-    } else if (option == "--count-column" && next + 1 < argc) {
-      command.countColumn = argv[++next];
-    } else if (option == "--count-column") {
-      return Status{"--count-column needs a NAME"};
-    } else {
-      return Status{"unknown option " + option + " (see --help)"};
-    }
-  }
-  return Status{};
-}
-
+// Options anywhere before "--" (cli/command_line.h); the first operand is
+// the sub-command, the others its files.
 Status readCommand(int argc, char** argv, Command& command) {
-  int next = 1;
-  if (Status status = readOptions(argc, argv, next, command); !status.ok()) return status;
-  if (next < argc) command.name = argv[next++];
-  if (Status status = readOptions(argc, argv, next, command); !status.ok()) return status;
-  for (; next < argc; ++next) command.arguments.push_back(argv[next]);
+  const std::vector<OptionRule> rules = {textRule("count-column", command.countColumn),
+                                         flagRule("help", command.help),
+                                         flagRule("version", command.version)};
+  std::vector<char*> operands;
+  if (Status status = parseCommandLine(argc, argv, rules, "veldmark-convert", operands);
+      !status.ok()) {
+    return status;
+  }
+  if (!operands.empty() && std::strcmp(operands[0], "-h") == 0) {
+    command.help = true;
+    return Status{};
+  }
+  if (!operands.empty()) command.name = operands[0];
+  for (std::size_t k = 1; k < operands.size(); ++k) command.arguments.push_back(operands[k]);
   return Status{};
 }
 
@@ -67,33 +53,13 @@ Status checkArguments(const Command& command) {
   const bool table = command.name == "table" || command.name == "tntp-trips";
   if (command.name.empty()) return Status{"a COMMAND is needed (see --help)"};
   if (!network && !table) return Status{"unknown command " + command.name + " (see --help)"};
-  const std::size_t wanted = network ? 3 : 2;
-  if (command.arguments.size() == wanted) return Status{};
-  const char* files = command.name == "tntp"  ? "NET.tntp FLOW.tntp OUTDIR"
+  const std::size_t given = command.arguments.size();
+  if (command.name == "tntp" && (given == 2 || given == 3)) return Status{};
+  if (given == (network ? 3u : 2u)) return Status{};
+  const char* files = command.name == "tntp"  ? "NET.tntp [FLOW.tntp|COUNTS.csv] OUTDIR"
                       : command.name == "csv" ? "LINKS.csv COUNTS.csv OUTDIR"
                                               : "TRIPS OUT.csv|OUT.omx";
   return Status{command.name + " takes " + files};
-}
-
-Status convertNetwork(const Command& command, std::ostream& console) {
-  ForeignNetwork network;
-  const std::vector<std::string>& files = command.arguments;
-  Status status = command.name == "tntp"
-                      ? readTntpNetwork(files[0], files[1], network)
-                      : readCsvNetwork(files[0], files[1], command.countColumn, network);
-  NetworkFiles texts;
-  if (status.ok()) status = formatNetworkFiles(network, texts);
-  if (status.ok()) {
-    status = writeDirectory(
-        files[2],
-        {{"base.txt", texts.base}, {"abstract.txt", texts.abstract}, {"flows.txt", texts.flows}});
-  }
-  if (!status.ok()) return status;
-  int observed = 0;
-  for (const ForeignLink& link : network.links) observed += link.observed ? 1 : 0;
-  console << files[2] << ": base.txt " << network.links.size() << " links, abstract.txt "
-          << observed << " links, flows.txt\n";
-  return Status{};
 }
 
 bool hasExtension(const std::string& path, const char* extension) {
@@ -107,18 +73,20 @@ bool hasExtension(const std::string& path, const char* extension) {
 }
 
 Status convertTable(const Command& command, std::ostream& console) {
+  const std::string& input = command.arguments[0];
   const std::string& output = command.arguments[1];
   const bool csv = hasExtension(output, ".csv");
   if (!csv && !hasExtension(output, ".omx")) {
     return Status{output + ": the output name must end in .csv or .omx"};
   }
+  if (Status status = checkOutputsApart({{"TRIPS", input}}, {{"OUT", output}}); !status.ok()) {
+    return status;
+  }
   const TableLayout layout = command.name == "table" ? TableLayout::kVeldmark : TableLayout::kTntp;
-  ReferenceTable table;
-  Status status = readTableInLayout(command.arguments[0], layout, table);
-  if (!status.ok()) return status;
-  const ZoneTable dense = denseTable(table);
-  status = csv ? writeCsvTable(output, dense) : writeOmxTable(output, dense);
-  if (status.ok()) console << output << ": " << dense.zoneCount() << " zones\n";
+  ZoneTable table;
+  if (Status status = readTableInLayout(input, layout, table); !status.ok()) return status;
+  Status status = csv ? writeCsvTable(output, table) : writeOmxTable(output, table);
+  if (status.ok()) console << output << ": " << table.zoneCount() << " zones\n";
   return status;
 }
 
@@ -126,6 +94,18 @@ int fail(std::ostream& errors, const Status& status) {
   errors << "veldmark-convert: " << status.message << "\n";
   errors.flush();
   return 1;
+}
+
+// The conversion the command names; a machine out of memory is reported.
+Status convert(const Command& command, std::ostream& console) {
+  try {
+    if (command.name == "tntp" || command.name == "csv") {
+      return convertNetwork(command.name, command.arguments, command.countColumn, console);
+    }
+    return convertTable(command, console);
+  } catch (const std::bad_alloc&) {
+    return Status{"out of memory"};
+  }
 }
 
 }  // namespace
@@ -142,8 +122,7 @@ int runConvert(int argc, char** argv, std::ostream& console, std::ostream& error
     return 0;
   }
   if (Status status = checkArguments(command); !status.ok()) return fail(errors, status);
-  const bool network = command.name == "tntp" || command.name == "csv";
-  const Status status = network ? convertNetwork(command, console) : convertTable(command, console);
+  const Status status = convert(command, console);
   return status.ok() ? 0 : fail(errors, status);
 }
 

@@ -7,7 +7,7 @@
 
 #include "driver/console_stream.h"
 #include "driver/run.h"
-#include "driver/signals.h"
+#include "output/signals.h"
 
 int main(int argc, char** argv) {
   veldmark::installSignalHandlers();

@@ -27,7 +27,8 @@ std::string elapsedText(double seconds) {
 
 void draw(ProgressLine& line, int iteration, int pass, ProgressLine::Clock::time_point now) {
   const double seconds = std::chrono::duration<double>(now - line.start).count();
-  *line.out << kEraseLine << progressText(iteration, pass, line.passes, seconds) << std::flush;
+  *line.out << kEraseLine << progressText(iteration, pass, line.limits, line.passes, seconds)
+            << std::flush;
   line.lastDraw = now;
   line.drawn = true;
 }
@@ -47,9 +48,10 @@ bool progressWanted(bool noProgress) {
   return !noProgress && isatty(STDERR_FILENO) == 1 && !consoleOnTheSameTerminal();
 }
 
-ProgressLine startProgress(std::ostream& out, bool wanted) {
+ProgressLine startProgress(std::ostream& out, bool wanted, ProgressLimits limits) {
   ProgressLine line;
   line.out = wanted ? &out : nullptr;
+  line.limits = limits;
   line.start = ProgressLine::Clock::now();
   return line;
 }
@@ -85,11 +87,13 @@ void eraseProgress(ProgressLine& line) {
   line.drawn = false;
 }
 
-std::string progressText(int iteration, int pass, long long passes, double seconds) {
+std::string progressText(int iteration, int pass, ProgressLimits limits, long long passes,
+                         double seconds) {
   char rate[32];
   std::snprintf(rate, sizeof rate, "%.1f", seconds > 0 ? passes / seconds : 0.0);
-  return "iteration " + std::to_string(iteration) + ", pass " + std::to_string(pass) + ", " + rate +
-         " passes/s, " + elapsedText(seconds);
+  return "iteration " + std::to_string(iteration) + " of at most " +
+         std::to_string(limits.iterations) + ", pass " + std::to_string(pass) + " of at most " +
+         std::to_string(limits.passes) + ", " + rate + " passes/s, " + elapsedText(seconds);
 }
 
 }  // namespace veldmark

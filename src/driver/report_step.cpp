@@ -40,6 +40,7 @@ int writeReport(const Run& run, const RunSummary& summary, int exitCode) {
   ReportData data;
   data.summary = &summary;
   data.tripsPath = run.tripTablePath;
+  data.tableWritten = run.tableWritten;
   data.table = estimateTable(run);
   if (run.comparison) data.comparison = &*run.comparison;
   const Status written = writeHtmlReport(*run.options.reportPath, data);

@@ -23,7 +23,9 @@ void compareReference(Run& run);
 void addReferenceWarnings(const Run& run, RunSummary& summary);
 
 /// Writes the HTML report named by --report from `summary` and the run's
-/// table and comparison (nothing without the option). REQUIRES
+/// table and comparison (nothing without the option); it says whether the
+/// trip table was written (run.tableWritten), never claiming it was when
+/// writing it failed. REQUIRES
 /// run.tripTablePath settled. Returns `exitCode`, or 1 after printing
 /// "veldmark: FILE: reason" on run.errors when the file cannot be written.
 /// Never writes to run.console.

@@ -10,6 +10,7 @@
 #include "driver/progress.h"
 #include "driver/report_step.h"
 #include "driver/road_inputs.h"
+#include "driver/role_hint.h"
 #include "driver/run_state.h"
 #include "driver/table_forms.h"
 #include "driver/table_output.h"
@@ -23,6 +24,7 @@
 #include "input/link_flow_file.h"
 #include "input/node_list.h"
 #include "output/file_replace.h"
+#include "output/outputs_apart.h"
 #include "output/trip_table_writer.h"
 #include "veldmark/file_name.h"
 
@@ -39,9 +41,11 @@ int fail(Run& run, const Status& status) {
   return 1;
 }
 
+// The console's notice; with no file argument at all, the usage line too.
 int missingArgument(Run& run) {
   run.console << "argument(s) missing...";
   run.console.flush();
+  if (run.options.operands.empty()) writeUsageLine(run.errors);
   return 1;
 }
 
@@ -75,6 +79,14 @@ Status readAbstract(Run& run) {
   return Status{};
 }
 
+// Reports the failure of the input `number` (1 = BASE), with a hint when the
+// file reads as a file of the other role (role_hint.h).
+int failInput(Run& run, Status status, int number) {
+  status.message +=
+      roleHint(number == 3 ? FileRole::kFlowFile : FileRole::kLinkFile, run.operand(number));
+  return fail(run, status);
+}
+
 // The balancing methods' reading: the three files must all be named.
 int readBalancingFiles(Run& run) {
   if (run.operand(1) == nullptr || run.operand(2) == nullptr || run.operand(3) == nullptr) {
@@ -89,13 +101,13 @@ int readBalancingFiles(Run& run) {
 int readFiles(Run& run) {
   if (balancesPrior(run.options.method)) return readBalancingFiles(run);
   if (run.operand(1) == nullptr) return missingArgument(run);
-  if (Status status = readBaseNetwork(run); !status.ok()) return fail(run, status);
+  if (Status status = readBaseNetwork(run); !status.ok()) return failInput(run, status, 1);
   if (run.operand(2) == nullptr) return missingArgument(run);
-  if (Status status = readAbstract(run); !status.ok()) return fail(run, status);
+  if (Status status = readAbstract(run); !status.ok()) return failInput(run, status, 2);
   if (run.operand(3) == nullptr) return missingArgument(run);
   if (Status status = readLinkFlowFile(run.operand(3), run.abstract, &run.flowStatistics);
       !status.ok()) {
-    return fail(run, status);
+    return failInput(run, status, 3);
   }
   if (Status status = readReference(run); !status.ok()) return fail(run, status);
   return 0;
@@ -108,6 +120,25 @@ int readInputs(Run& run) {
   } catch (const std::bad_alloc&) {
     return fail(run, Status{"out of memory"});
   }
+}
+
+// The files the run reads and writes, by role; TRIPS as settled later.
+Status checkFilesApart(const Run& run) {
+  std::vector<NamedPath> inputs = {
+      {"BASE", run.operand(1)}, {"ABSTRACT", run.operand(2)}, {"FLOWS", run.operand(3)}};
+  const Options& options = run.options;
+  if (options.referencePath) inputs.push_back({"--reference", *options.referencePath});
+  if (options.priorPath) inputs.push_back({"--prior", *options.priorPath});
+  std::vector<NamedPath> outputs = {
+      {"TRIPS", run.operand(4) != nullptr ? run.operand(4) : kDefaultTripTableName}};
+  const std::pair<const char*, const std::optional<std::string>*> written[] = {
+      {"--csv", &options.csvPath},         {"--omx", &options.omxPath},
+      {"--fit", &options.fitPath},         {"--summary", &options.summaryPath},
+      {"--report", &options.reportPath},   {"--volumes", &options.volumesPath}};
+  for (const auto& [role, path] : written) {
+    if (*path) outputs.push_back({role, **path});
+  }
+  return checkOutputsApart(inputs, outputs);
 }
 
 // The balancing methods' inputs and settings; their phases become clock lines.
@@ -152,7 +183,8 @@ void writeInputsLine(Run& run) {
 
 int estimate(Run& run) {
   if (balancesPrior(run.options.method)) writeInputsLine(run);
-  ProgressLine progress = startProgress(run.errors, progressWanted(run.options.noProgress));
+  ProgressLine progress = startProgress(run.errors, progressWanted(run.options.noProgress),
+                                        ProgressLimits{kMaxOuterIterations, kMaxPivotPasses});
   // The method allocates its storage up front (a failure is its message);
   // what it still takes later (index lists, scratch of the reference
   // kernels) can only fail in a machine that is out of memory, which is
@@ -188,6 +220,7 @@ int finish(Run& run, bool& tableWritten) {
   const Status written = writeTripTableFile(run);
   if (!written.ok()) fail(run, written);
   tableWritten = written.ok();
+  run.tableWritten = tableWritten;
   std::vector<Status> formFailures = written.ok() ? writeTableForms(run) : std::vector<Status>{};
   if (written.ok() && run.options.volumesPath) {
     const Status volumes = replaceFileContents(
@@ -227,6 +260,7 @@ int runSteps(int argc, char** argv, std::ostream& console, std::ostream& errors,
   run.startSeconds = clockSeconds();
   writeClockLine(console, run.startSeconds, "Starting");
   if (const int code = readInputs(run); code != 0) return code;
+  if (Status status = checkFilesApart(run); !status.ok()) return fail(run, status);
   if (const int code = estimate(run); code != 0) return code;
   const int code = finish(run, tableWritten);
   return reportDiagnostics(run, code);

@@ -8,12 +8,12 @@
 #include "driver/options.h"
 #include "estimation/balancing/counted_links.h"
 #include "estimation/estimate.h"
-#include "formats/reference_table.h"
 #include "input/link_flow_file.h"
 #include "network/road_network.h"
 #include "network/zone_set.h"
 #include "report/reference_comparison.h"
 #include "veldmark/network.h"
+#include "veldmark/zone_table.h"
 
 namespace veldmark {
 
@@ -29,7 +29,8 @@ struct Run {
   FlowFileStatistics flowStatistics;              // what the flow file's lines named
   Estimate estimate;                              // what the estimation left
   std::string tripTablePath;                      // settled after the estimation
-  ReferenceTable reference;                       // --reference: the table read with the inputs
+  bool tableWritten = false;                      // the trip table file was written whole
+  ZoneTable reference;                            // --reference: the table read with the inputs
   std::optional<ReferenceComparison> comparison;  // --reference: set after the estimation
   // The methods that balance a prior (entropy, gradient):
   RoadNetwork road;                    // BASE read as the road network

@@ -41,6 +41,11 @@ bool isUsageRequest(const char* argument) {
          std::strcmp(argument, "--version") == 0;
 }
 
+void writeUsageLine(std::ostream& errors) {
+  errors << "veldmark: usage: veldmark [OPTION\xe2\x80\xa6] BASE ABSTRACT FLOWS [TRIPS] (veldmark "
+            "--help for more)\n";
+}
+
 int writeUsage(const char* argument, std::ostream& console) {
   if (std::strcmp(argument, "--version") == 0) {
     console << "veldmark " << VELDMARK_VERSION << "\n";

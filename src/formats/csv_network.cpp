@@ -47,17 +47,25 @@ Status readLinks(const std::string& path, ForeignNetwork& network) {
     network.links.push_back(link);
   }
   if (network.links.empty()) return Status{path + ": no link records"};
+  indexForeignLinks(network);
   return Status{};
 }
 
-Status readCounts(const std::string& path, const std::string& countColumn,
-                  ForeignNetwork& network) {
+}  // namespace
+
+Status readCsvCounts(const std::string& path, const std::string& countColumn,
+                     ForeignNetwork& network) {
+  network.flowSource = path;
   CsvTable table;
   NodeColumns columns;
   std::size_t count = 0;
   if (Status status = readCsvTable(path, table); !status.ok()) return status;
   if (Status status = findNodeColumns(table, columns); !status.ok()) return status;
-  if (Status status = findCsvColumn(table, countColumn, count); !status.ok()) return status;
+  if (Status status =
+          findCsvColumn(table, countColumn, count, "; name the count column with --count-column");
+      !status.ok()) {
+    return status;
+  }
   for (const CsvRecord& record : table.records) {
     NodeId from = 0;
     NodeId to = 0;
@@ -71,8 +79,6 @@ Status readCounts(const std::string& path, const std::string& countColumn,
   return Status{};
 }
 
-}  // namespace
-
 Status readCsvNetwork(const std::string& linksPath, const std::string& countsPath,
                       const std::string& countColumn, ForeignNetwork& network) {
   network = emptyForeignNetwork(linksPath, countsPath, "CSV links: from_node_id, to_node_id",
@@ -80,7 +86,7 @@ Status readCsvNetwork(const std::string& linksPath, const std::string& countsPat
                                 "second value: none in the source (0)");
   network.attributeNames = "a1 a2 a3 a4 a5 a6 a7 a8";
   if (Status status = readLinks(linksPath, network); !status.ok()) return status;
-  return readCounts(countsPath, countColumn, network);
+  return readCsvCounts(countsPath, countColumn, network);
 }
 
 }  // namespace veldmark

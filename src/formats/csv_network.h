@@ -22,4 +22,14 @@ namespace veldmark {
 Status readCsvNetwork(const std::string& linksPath, const std::string& countsPath,
                       const std::string& countColumn, ForeignNetwork& network);
 
+/// Gives the links of `network` (read already, and indexed by
+/// indexForeignLinks) the counts of the CSV table `path` (columns
+/// from_node_id, to_node_id and `countColumn`, matched without regard to
+/// case), as readCsvNetwork does; sets network.flowSource. A count for a
+/// pair that no link joins fails with "path:line: no link from A to B in
+/// LINKS"; a missing count column's message lists the columns found and
+/// names --count-column. Prints nothing.
+Status readCsvCounts(const std::string& path, const std::string& countColumn,
+                     ForeignNetwork& network);
+
 }  // namespace veldmark

@@ -19,6 +19,14 @@ ForeignNetwork emptyForeignNetwork(const std::string& linkSource, const std::str
   return network;
 }
 
+void indexForeignLinks(ForeignNetwork& network) {
+  network.linksByEnds.clear();
+  for (std::size_t k = 0; k < network.links.size(); ++k) {
+    const ForeignLink& link = network.links[k];
+    network.linksByEnds[pairKey(link.from, link.to)].push_back(k);
+  }
+}
+
 Status assignObservedFlow(ForeignNetwork& network, NodeId from, NodeId to, const std::string& flow,
                           const std::string& second, int flowLine) {
   const std::string ends = " from " + std::to_string(from) + " to " + std::to_string(to);
@@ -26,10 +34,10 @@ Status assignObservedFlow(ForeignNetwork& network, NodeId from, NodeId to, const
     return tntpLineError(network.flowSource, flowLine,
                          "observed flow \"" + flow + "\" is not a non-negative number");
   }
-  bool linkExists = false;
-  for (ForeignLink& link : network.links) {
-    if (link.from != from || link.to != to) continue;
-    linkExists = true;
+  const auto joining = network.linksByEnds.find(pairKey(from, to));
+  const bool linkExists = joining != network.linksByEnds.end();
+  for (std::size_t position : linkExists ? joining->second : std::vector<std::size_t>{}) {
+    ForeignLink& link = network.links[position];
     if (link.observed) continue;
     link.observed = true;
     link.flow = flow;

@@ -2,7 +2,9 @@
 // Veldmark's own link and link flow files. Numbers keep their source text.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "veldmark/constants.h"
@@ -30,8 +32,23 @@ struct ForeignNetwork {
   std::string attributeNote;       // one metadata line on the 8 attributes
   std::string secondNote;          // one flow file metadata line on the second value
   std::string attributeNames;      // the link files' header after "from to "
+  long zoneCount = -1;             // <NUMBER OF ZONES> of a TNTP network; -1: not given
+  long firstThroughNode = -1;      // <FIRST THRU NODE> of a TNTP network; -1: not given
   std::vector<ForeignLink> links;  // source order
+  // The positions in `links` of the links joining each (from, to) pair, in
+  // source order (indexForeignLinks); the key is pairKey(from, to).
+  std::unordered_map<std::uint64_t, std::vector<std::size_t>> linksByEnds;
 };
+
+/// The key of the ordered node pair (from, to) in ForeignNetwork::linksByEnds.
+inline std::uint64_t pairKey(NodeId from, NodeId to) {
+  return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(from)) << 32) |
+         static_cast<std::uint32_t>(to);
+}
+
+/// Builds network.linksByEnds from network.links; call once the links are
+/// read. Linear in the links.
+void indexForeignLinks(ForeignNetwork& network);
 
 /// A network without links that reads its links from `linkSource` and its
 /// flows or counts from `flowSource`, with the three metadata notes.
@@ -39,9 +56,10 @@ ForeignNetwork emptyForeignNetwork(const std::string& linkSource, const std::str
                                    const std::string& sourceNote, const std::string& attributeNote,
                                    const std::string& secondNote);
 
-/// Gives every observed link of `network` the flow `flow` and second value
-/// `second` (source texts) of the next link in source order with endpoints
-/// (from, to) that has none yet. Fails with "flowSource:flowLine: ..." when
+/// Gives the next link in source order with endpoints (from, to) that has
+/// no flow yet the flow `flow` and second value `second` (source texts) and
+/// marks it observed. REQUIRES: indexForeignLinks ran; constant time for a
+/// pair of few parallel links. Fails with "flowSource:flowLine: ..." when
 /// no link has those endpoints or all of them have a value already, or when
 /// `flow` is not a finite non-negative number.
 Status assignObservedFlow(ForeignNetwork& network, NodeId from, NodeId to, const std::string& flow,

@@ -1,11 +1,14 @@
 // Formatting the base, abstract and flow files of a converted network.
 #include "formats/network_files.h"
 
+#include <cstdint>
 #include <set>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "formats/tntp_text.h"
+#include "veldmark/file_name.h"
 
 namespace veldmark {
 namespace {
@@ -18,9 +21,11 @@ void appendLine(std::string& out, const std::string& text, int limit) {
   out += '\n';
 }
 
+// The last part of `path` as a metadata line may hold it: quoted and
+// escaped (displayName) when it holds a control byte such as a newline.
 std::string fileName(const std::string& path) {
   const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  return displayName(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
 int distinctNodes(const std::vector<const ForeignLink*>& links) {
@@ -41,7 +46,7 @@ Status formatLinkFile(const ForeignNetwork& network, const std::vector<const For
       "links " + std::to_string(links.size()) + " nodes " + std::to_string(distinctNodes(links)),
       network.sourceNote,
       network.attributeNote,
-      "flows from " + fileName(network.flowSource),
+      network.flowSource.empty() ? "no flows" : "flows from " + fileName(network.flowSource),
       kConverter};
   for (const std::string& line : metadata) appendLine(out, line, kMetadataLineLimit);
   appendLine(out, "from to " + network.attributeNames, kHeaderLineLimit);
@@ -63,15 +68,11 @@ Status formatLinkFile(const ForeignNetwork& network, const std::vector<const For
 std::vector<std::vector<const ForeignLink*>> flowGroups(
     const std::vector<const ForeignLink*>& observed) {
   std::vector<std::vector<const ForeignLink*>> groups;
+  std::unordered_map<std::uint64_t, std::size_t> groupOf;
   for (const ForeignLink* link : observed) {
-    bool placed = false;
-    for (auto& group : groups) {
-      if (group[0]->from != link->from || group[0]->to != link->to) continue;
-      group.push_back(link);
-      placed = true;
-      break;
-    }
-    if (!placed) groups.push_back({link});
+    const auto [entry, isNew] = groupOf.emplace(pairKey(link->from, link->to), groups.size());
+    if (isNew) groups.emplace_back();
+    groups[entry->second].push_back(link);
   }
   return groups;
 }
@@ -100,7 +101,7 @@ Status formatFlowFile(const ForeignNetwork& network,
 
 }  // namespace
 
-Status formatNetworkFiles(const ForeignNetwork& network, NetworkFiles& files) {
+Status formatNetworkFiles(const ForeignNetwork& network, NetworkFiles& files, bool withCounts) {
   files = NetworkFiles{};
   std::vector<const ForeignLink*> all;
   std::vector<const ForeignLink*> observed;
@@ -108,9 +109,10 @@ Status formatNetworkFiles(const ForeignNetwork& network, NetworkFiles& files) {
     all.push_back(&link);
     if (link.observed) observed.push_back(&link);
   }
-  if (observed.empty()) return Status{network.flowSource + ": no observed link"};
+  if (withCounts && observed.empty()) return Status{network.flowSource + ": no observed link"};
   Status status =
       formatLinkFile(network, all, "base network: every link of the source", files.base);
+  if (!withCounts) return status;
   if (status.ok()) {
     status =
         formatLinkFile(network, observed, "abstract network: the observed links", files.abstract);

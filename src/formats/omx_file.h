@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "veldmark/types.h"
 #include "veldmark/zone_table.h"
@@ -13,23 +14,34 @@
 namespace veldmark {
 
 /// Writes `table` as an OpenMatrix file at `path`: the HDF5 file is built
-/// under a temporary name ".<name>.XXXXXX" beside `path` and renamed over it
-/// once complete and closed; it gets an existing file's permission bits, or
-/// 0666 less the umask. Fails with "path: cannot write: reason"; the
-/// temporary file is then removed and an existing file keeps its content.
-/// Silences HDF5's own error printing (silenceHdf5Errors); prints nothing.
+/// whole in memory, then written by replaceFileContents (output/
+/// file_replace.h), so it follows the trip table's rules: a temporary file
+/// beside it renamed into place, symbolic links resolved, hard links kept,
+/// devices and other non-regular files written through, nothing left behind
+/// by a failure or a termination signal. Fails with one line "path: cannot
+/// write: reason"; an existing file then keeps its content. Silences HDF5's
+/// own error printing (silenceHdf5Errors) and releases every HDF5 identifier
+/// it made on every path; prints nothing. Holds the file's bytes in memory
+/// (compressed: far less than the N * N doubles for most tables).
 Status writeOmxTable(const std::string& path, const ZoneTable& table);
 
-/// Reads the OpenMatrix file at `path` into `table`: the matrix /data/trips,
+/// Reads the OpenMatrix file whose whole content is `image` (the bytes of
+/// `path`, read once, so a pipe works) into `table`: the matrix /data/trips,
 /// or else the first dataset under /data in name order, which must be a
 /// square 2-D array of numbers (converted to doubles); the zones from
 /// /lookup/zone_number when present (1-D, N integers), else 1..N. Fails with
-/// "path: ..." when the file cannot be opened, is not HDF5, has no such
-/// matrix or a lookup of the wrong size. Prints nothing.
+/// one line "path: ..." when the image is not HDF5, has no such matrix, a
+/// lookup of the wrong size or not of integers, a zone number outside the
+/// 32-bit signed range or given twice, or a cell that is not a finite
+/// non-negative number (naming its zones). Silences HDF5's own error
+/// printing and releases every identifier it made. Lets std::bad_alloc
+/// through. Prints nothing.
+Status readOmxImage(const std::string& path, const std::string& image, ZoneTable& table);
+
+/// Reads the whole file at `path` (readWholeFile), then as readOmxImage.
 Status readOmxTable(const std::string& path, ZoneTable& table);
 
-/// True when the file at `path` starts with the HDF5 signature. Reads at
-/// most its first 8 bytes; false when it cannot be read.
-bool hasHdf5Signature(const std::string& path);
+/// True when `content` starts with the HDF5 signature.
+bool hasHdf5Signature(std::string_view content);
 
 }  // namespace veldmark

@@ -1,14 +1,20 @@
 // Reading an OpenMatrix file: one square matrix and its zone numbers.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
-#include <fstream>
+#include <limits>
+#include <unordered_set>
 #include <vector>
 
 #include "formats/hdf5_handle.h"
 #include "formats/omx_file.h"
+#include "formats/text_file.h"
 
 namespace veldmark {
 namespace {
+
+constexpr std::size_t kImageIncrement = 1 << 20;  // bytes an in-memory file grows by
+constexpr const char* kImageName = "veldmark-omx-image";
 
 Status notReadable(const std::string& path, const std::string& what) {
   return Status{path + ": " + what};
@@ -47,7 +53,7 @@ Status readMatrix(const std::string& path, hid_t file, const std::string& where,
     return notReadable(path, where + " is not a square matrix");
   }
   n = dims[0];
-  table.values.assign(n * n, 0.0);
+  table.values.assign(checkedCellCount(n), 0.0);
   if (n > 0 && H5Dread(matrix.id, H5T_NATIVE_DOUBLE, H5S_ALL, H5S_ALL, H5P_DEFAULT,
                        table.values.data()) < 0) {
     return notReadable(path, where + ": " + hdf5ErrorText("cannot read the values"));
@@ -65,39 +71,83 @@ Status readZones(const std::string& path, hid_t file, hsize_t n, ZoneTable& tabl
   }
   Hdf5Handle lookup(H5Dopen2(file, "/lookup/zone_number", H5P_DEFAULT));
   Hdf5Handle space(H5Dget_space(lookup.id));
+  Hdf5Handle type(H5Dget_type(lookup.id));
   hsize_t size = 0;
   if (!lookup.ok() || !space.ok() || H5Sget_simple_extent_ndims(space.id) != 1 ||
       H5Sget_simple_extent_dims(space.id, &size, nullptr) < 0 || size != n) {
     return notReadable(path, "/lookup/zone_number does not hold one number per zone");
   }
+  if (!type.ok() || H5Tget_class(type.id) != H5T_INTEGER) {
+    return notReadable(path, "/lookup/zone_number does not hold whole numbers");
+  }
+  std::vector<long long> numbers(n);
   if (n > 0 &&
-      H5Dread(lookup.id, H5T_NATIVE_INT32, H5S_ALL, H5S_ALL, H5P_DEFAULT, table.zones.data()) < 0) {
+      H5Dread(lookup.id, H5T_NATIVE_LLONG, H5S_ALL, H5S_ALL, H5P_DEFAULT, numbers.data()) < 0) {
     return notReadable(path, "/lookup/zone_number: " + hdf5ErrorText("cannot read"));
+  }
+  std::unordered_set<NodeId> seen;
+  for (hsize_t i = 0; i < n; ++i) {
+    if (numbers[i] < std::numeric_limits<NodeId>::min() ||
+        numbers[i] > std::numeric_limits<NodeId>::max()) {
+      return notReadable(path, "/lookup/zone_number: zone number " + std::to_string(numbers[i]) +
+                                   " outside the 32-bit range");
+    }
+    table.zones[i] = static_cast<NodeId>(numbers[i]);
+    if (!seen.insert(table.zones[i]).second) {
+      return notReadable(
+          path, "/lookup/zone_number: zone " + std::to_string(table.zones[i]) + " given twice");
+    }
+  }
+  return Status{};
+}
+
+// Refuses a cell that is not a finite non-negative number, naming its zones.
+Status checkCells(const std::string& path, const std::string& where, const ZoneTable& table) {
+  const std::size_t n = table.zones.size();
+  for (std::size_t k = 0; k < table.values.size(); ++k) {
+    const double value = table.values[k];
+    if (std::isfinite(value) && value >= 0.0) continue;
+    const std::string cell =
+        "cell " + std::to_string(table.zones[k / n]) + " to " + std::to_string(table.zones[k % n]);
+    return notReadable(
+        path,
+        where + ": " + cell + (std::isfinite(value) ? " is negative" : " is not a finite number"));
   }
   return Status{};
 }
 
 }  // namespace
 
-bool hasHdf5Signature(const std::string& path) {
+bool hasHdf5Signature(std::string_view content) {
   static const char kSignature[8] = {'\211', 'H', 'D', 'F', '\r', '\n', '\032', '\n'};
-  std::ifstream file(path, std::ios::binary);
-  char head[8] = {};
-  if (!file.read(head, sizeof head)) return false;
-  return std::equal(head, head + 8, kSignature);
+  return content.size() >= 8 && std::equal(kSignature, kSignature + 8, content.begin());
 }
 
-Status readOmxTable(const std::string& path, ZoneTable& table) {
+Status readOmxImage(const std::string& path, const std::string& image, ZoneTable& table) {
   silenceHdf5Errors();
   table = ZoneTable{};
-  if (H5Fis_hdf5(path.c_str()) <= 0) return notReadable(path, "not an HDF5 file");
-  Hdf5Handle file(H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT));
+  if (!hasHdf5Signature(image)) return notReadable(path, "not an HDF5 file");
+  Hdf5Handle access(H5Pcreate(H5P_FILE_ACCESS));
+  if (!access.ok() || H5Pset_fapl_core(access.id, kImageIncrement, 0) < 0 ||
+      H5Pset_file_image(access.id, const_cast<char*>(image.data()), image.size()) < 0) {
+    return notReadable(path, "cannot open: " + hdf5ErrorText("out of memory"));
+  }
+  // The image is known to HDF5 by a name of its own: the core driver refuses
+  // to open an image under the name of a file that exists on disk.
+  Hdf5Handle file(H5Fopen(kImageName, H5F_ACC_RDONLY, access.id));
   if (!file.ok()) return notReadable(path, "cannot open: " + hdf5ErrorText("unreadable"));
   const std::string where = matrixPath(file.id);
   if (where.empty()) return notReadable(path, "no matrix under /data");
   hsize_t n = 0;
   if (Status status = readMatrix(path, file.id, where, table, n); !status.ok()) return status;
-  return readZones(path, file.id, n, table);
+  if (Status status = readZones(path, file.id, n, table); !status.ok()) return status;
+  return checkCells(path, where, table);
+}
+
+Status readOmxTable(const std::string& path, ZoneTable& table) {
+  std::string image;
+  if (Status status = readWholeFile(path, image); !status.ok()) return status;
+  return readOmxImage(path, image, table);
 }
 
 }  // namespace veldmark

@@ -1,28 +1,25 @@
-// Writing an OpenMatrix file: the layout is built under a temporary name and
-// renamed into place once HDF5 has closed it.
-#include <sys/stat.h>
-#include <unistd.h>
-
+// Writing an OpenMatrix file: the layout is built in memory, then written
+// like every other output (output/file_replace.h).
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "formats/hdf5_handle.h"
 #include "formats/omx_file.h"
 #include "output/file_replace.h"
-#include "output/temporary_file_registry.h"
+#include "veldmark/file_name.h"
 
 namespace veldmark {
 namespace {
 
 constexpr const char* kOmxVersion = "0.2";
-constexpr hsize_t kChunkValues = 8192;  // values per chunk of /data/trips (64 KiB)
+constexpr hsize_t kChunkValues = 8192;            // values per chunk of /data/trips (64 KiB)
+constexpr std::size_t kImageIncrement = 1 << 20;  // bytes the in-memory file grows by
+constexpr const char* kImageName = "veldmark-omx-image";  // HDF5's name for it; never on disk
 
 Status cannotWrite(const std::string& path, const std::string& reason) {
-  return Status{path + ": cannot write: " + reason};
+  return Status{displayName(path) + ": cannot write: " + reason};
 }
 
 // Returns the HDF5 error text of the failed step `what` as a write failure.
@@ -81,28 +78,27 @@ bool writeLookup(hid_t file, const ZoneTable& table) {
                             table.zones.data()) >= 0;
 }
 
-// Builds the whole file at `temporary` and closes it.
-Status writeLayout(const std::string& path, const std::string& temporary, const ZoneTable& table) {
-  const hid_t file = H5Fcreate(temporary.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
-  if (file < 0) return hdf5Failure(path, "create the file");
-  const bool written = writeRootAttributes(file, table.zoneCount()) && writeMatrix(file, table) &&
-                       writeLookup(file, table);
-  if (!written) {
-    const Status failure = hdf5Failure(path, "write the matrix");
-    H5Fclose(file);
-    return failure;
+// Builds the whole file in memory (HDF5's core driver, no backing store) and
+// returns its bytes in `image`. Every identifier is released on every path,
+// so that a failure leaves HDF5's library state sound.
+Status buildImage(const std::string& path, const ZoneTable& table, std::string& image) {
+  Hdf5Handle access(H5Pcreate(H5P_FILE_ACCESS));
+  if (!access.ok() || H5Pset_fapl_core(access.id, kImageIncrement, 0) < 0) {
+    return hdf5Failure(path, "set up the file in memory");
   }
-  if (H5Fclose(file) < 0) return hdf5Failure(path, "close the file");
+  Hdf5Handle file(H5Fcreate(kImageName, H5F_ACC_TRUNC, H5P_DEFAULT, access.id));
+  if (!file.ok()) return hdf5Failure(path, "create the file");
+  if (!writeRootAttributes(file.id, table.zoneCount()) || !writeMatrix(file.id, table) ||
+      !writeLookup(file.id, table) || H5Fflush(file.id, H5F_SCOPE_LOCAL) < 0) {
+    return hdf5Failure(path, "write the matrix");
+  }
+  const ssize_t size = H5Fget_file_image(file.id, nullptr, 0);
+  if (size < 0) return hdf5Failure(path, "take the file's image");
+  image.resize(static_cast<std::size_t>(size));
+  if (H5Fget_file_image(file.id, image.data(), image.size()) != size) {
+    return hdf5Failure(path, "take the file's image");
+  }
   return Status{};
-}
-
-// The permission bits of the file at `path`, or 0666 less the umask.
-mode_t targetMode(const std::string& path) {
-  struct stat existing;
-  if (::stat(path.c_str(), &existing) == 0) return existing.st_mode & 0777;
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
 }
 
 }  // namespace
@@ -112,20 +108,9 @@ Status writeOmxTable(const std::string& path, const ZoneTable& table) {
   if (table.values.size() != table.zones.size() * table.zones.size()) {
     return cannotWrite(path, "the table is not square");
   }
-  std::string temporary;
-  const int fd = createTemporaryBeside(path, temporary);
-  if (fd < 0) return cannotWrite(path, std::strerror(errno));
-  ::close(fd);
-  Status status = writeLayout(path, temporary, table);
-  if (status.ok() && ::chmod(temporary.c_str(), targetMode(path)) != 0) {
-    status = cannotWrite(path, std::strerror(errno));
-  }
-  if (status.ok() && ::rename(temporary.c_str(), path.c_str()) != 0) {
-    status = cannotWrite(path, std::strerror(errno));
-  }
-  if (!status.ok()) ::unlink(temporary.c_str());
-  forgetTemporaryFile();
-  return status;
+  std::string image;
+  if (Status status = buildImage(path, table, image); !status.ok()) return status;
+  return replaceFileContents(path, image);
 }
 
 }  // namespace veldmark

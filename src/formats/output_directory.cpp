@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "output/file_replace.h"
+#include "output/temporary_file_registry.h"
 
 namespace veldmark {
 namespace {
@@ -67,7 +68,15 @@ Status writeDirectory(const std::string& target, const std::vector<NamedText>& f
   const std::string parent = slash == std::string::npos ? "" : directory.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? directory : directory.substr(slash + 1);
   std::string temporary = parent + "." + name.substr(0, 64) + ".XXXXXX";
-  if (::mkdtemp(temporary.data()) == nullptr) return cannotWrite(directory, errno);
+  std::vector<std::string> names;
+  for (const NamedText& file : files) names.push_back(file.name);
+  sigset_t previous;
+  blockTerminationSignals(previous);
+  const bool made = ::mkdtemp(temporary.data()) != nullptr;
+  const int error = errno;
+  if (made) registerTemporaryDirectory(temporary, names);
+  restoreSignalMask(previous);
+  if (!made) return cannotWrite(directory, error);
 
   Status status;
   for (const NamedText& file : files) {
@@ -85,6 +94,7 @@ Status writeDirectory(const std::string& target, const std::vector<NamedText>& f
     status = cannotWrite(directory, errno);
   }
   if (!status.ok()) removeTemporary(temporary, files);
+  forgetTemporaryDirectory();
   return status;
 }
 

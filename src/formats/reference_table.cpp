@@ -2,13 +2,12 @@
 #include "formats/reference_table.h"
 
 #include <cctype>
-#include <cstdlib>
-#include <fstream>
-#include <set>
 
 #include "formats/csv_records.h"
 #include "formats/omx_file.h"
 #include "formats/origin_blocks.h"
+#include "formats/table_builder.h"
+#include "formats/text_file.h"
 #include "formats/tntp_text.h"
 
 namespace veldmark {
@@ -23,119 +22,105 @@ bool endsWith(const std::string& text, const std::string& suffix) {
   return true;
 }
 
-// Adds `zone` to table.zones unless `known` has it already.
-void noteZone(ReferenceTable& table, std::set<NodeId>& known, NodeId zone) {
-  if (known.insert(zone).second) table.zones.push_back(zone);
-}
+// The columns of a long CSV table: origin, destination, volume.
+struct LongColumns {
+  std::size_t at[3] = {0, 0, 0};
+};
 
-Status readRecord(const CsvTable& csv, const CsvRecord& record, const std::size_t (&columns)[3],
-                  std::set<NodeId>& known, ReferenceTable& table) {
-  std::string fields[3];
+Status readRecord(const CsvTable& csv, const CsvRecord& record, const LongColumns& columns,
+                  TableBuilder& builder) {
+  std::string_view fields[3];
   for (int k = 0; k < 3; ++k) {
-    if (Status status = csvField(csv, record, columns[k], fields[k]); !status.ok()) return status;
+    if (Status status = csvFieldView(csv, record, columns.at[k], fields[k]); !status.ok()) {
+      return status;
+    }
   }
   NodeId origin = 0;
   NodeId destination = 0;
-  if (!parseNodeField(fields[0], origin) || !parseNodeField(fields[1], destination)) {
+  if (!parseNodeText(fields[0], origin) || !parseNodeText(fields[1], destination)) {
     return tntpLineError(csv.path, record.lineNumber, "zone ids must be whole numbers");
   }
-  if (!isRealField(fields[2])) {
+  double volume = 0.0;
+  if (!parseRealText(fields[2], volume)) {
     return tntpLineError(csv.path, record.lineNumber, "volume is not a number");
   }
-  noteZone(table, known, origin);
-  noteZone(table, known, destination);
-  if (!table.values
-           .emplace(std::make_pair(origin, destination), std::strtod(fields[2].c_str(), nullptr))
-           .second) {
-    return tntpLineError(csv.path, record.lineNumber, "pair given twice");
-  }
-  return Status{};
+  return addEntry(builder, origin, destination, volume, record.lineNumber);
 }
 
-Status readLongCsv(const std::string& path, ReferenceTable& table) {
+Status readLongCsv(const std::string& path, std::string_view content, ZoneTable& table) {
   CsvTable csv;
-  if (Status status = readCsvTable(path, csv); !status.ok()) return status;
-  std::size_t columns[3] = {0, 0, 0};
+  csv.path = path;
+  TableBuilder builder;
+  builder.path = path;
+  LongColumns columns;
+  bool haveColumns = false;
   const char* names[3] = {"o_zone_id", "d_zone_id", "volume"};
-  for (int k = 0; k < 3; ++k) {
-    if (Status status = findCsvColumn(csv, names[k], columns[k]); !status.ok()) return status;
-  }
-  std::set<NodeId> known;
-  for (const CsvRecord& record : csv.records) {
-    Status status = readRecord(csv, record, columns, known, table);
-    if (!status.ok()) return status;
-  }
-  return Status{};
-}
-
-Status readOmx(const std::string& path, ReferenceTable& table) {
-  ZoneTable dense;
-  if (Status status = readOmxTable(path, dense); !status.ok()) return status;
-  table.zones = dense.zones;
-  for (int i = 0; i < dense.zoneCount(); ++i) {
-    for (int j = 0; j < dense.zoneCount(); ++j) {
-      table.values[{dense.zones[i], dense.zones[j]}] = dense.at(i, j);
+  Status status = readCsvRecords(content, csv, [&](CsvRecord& record) {
+    for (int k = 0; k < 3 && !haveColumns; ++k) {
+      if (Status found = findCsvColumn(csv, names[k], columns.at[k]); !found.ok()) return found;
     }
+    haveColumns = true;
+    return readRecord(csv, record, columns, builder);
+  });
+  if (!status.ok()) return status;
+  for (int k = 0; k < 3 && !haveColumns; ++k) {  // a header without records
+    if (Status found = findCsvColumn(csv, names[k], columns.at[k]); !found.ok()) return found;
   }
-  return Status{};
+  content = {};
+  return buildTable(builder, table);
 }
 
-// The first line of `path` that is neither blank nor a "~" comment.
-std::string firstLine(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::string line;
-  while (std::getline(file, line)) {
-    const std::size_t start = line.find_first_not_of(" \t\r\xEF\xBB\xBF");
-    if (start != std::string::npos && line[start] != '~') return line.substr(start);
+Status readInLayout(const std::string& path, const std::string& content, TableLayout layout,
+                    ZoneTable& table) {
+  switch (layout) {
+    case TableLayout::kVeldmark:
+      return readOriginBlocks(path, content, false, table);
+    case TableLayout::kTntp:
+      return readOriginBlocks(path, content, true, table);
+    case TableLayout::kLongCsv:
+      return readLongCsv(path, content, table);
+    case TableLayout::kOmx:
+      return readOmxImage(path, content, table);
   }
-  return "";
+  return Status{path + ": not a trip table in a known layout"};
+}
+
+// The first line of `content` that is neither blank nor a "~" comment.
+std::string_view firstLine(std::string_view content) {
+  std::size_t offset = byteOrderMarkLength(content);
+  while (offset < content.size()) {
+    std::string_view line;
+    offset = nextLine(content, offset, line);
+    const std::size_t start = line.find_first_not_of(" \t\r");
+    if (start != std::string_view::npos && line[start] != '~') return line.substr(start);
+  }
+  return {};
 }
 
 }  // namespace
 
-Status readTableInLayout(const std::string& path, TableLayout layout, ReferenceTable& table) {
-  table = ReferenceTable{};
-  switch (layout) {
-    case TableLayout::kVeldmark:
-      return readOriginBlocks(path, false, table);
-    case TableLayout::kTntp:
-      return readOriginBlocks(path, true, table);
-    case TableLayout::kLongCsv:
-      return readLongCsv(path, table);
-    case TableLayout::kOmx:
-      return readOmx(path, table);
-  }
-  return Status{path + ": not a trip table in a known layout"};
+Status readTableInLayout(const std::string& path, TableLayout layout, ZoneTable& table) {
+  table = ZoneTable{};
+  std::string content;
+  if (Status status = readWholeFile(path, content); !status.ok()) return status;
+  return readInLayout(path, content, layout, table);
 }
 
-Status readReferenceTable(const std::string& path, ReferenceTable& table) {
-  if (hasHdf5Signature(path)) return readTableInLayout(path, TableLayout::kOmx, table);
-  std::ifstream probe(path, std::ios::binary);
-  if (!probe) return readTableInLayout(path, TableLayout::kVeldmark, table);  // names the error
-  const std::string line = firstLine(path);
-  if (line.rfind("<", 0) == 0 || line.rfind("Origin", 0) == 0) {
+Status readReferenceTable(const std::string& path, ZoneTable& table) {
+  table = ZoneTable{};
+  std::string content;
+  if (Status status = readWholeFile(path, content); !status.ok()) return status;
+  if (hasHdf5Signature(content)) return readInLayout(path, content, TableLayout::kOmx, table);
+  const std::string_view line = firstLine(content);
+  if (line.substr(0, 1) == "<" || line.substr(0, 6) == "Origin") {
     const bool tntp = endsWith(path, ".tntp");
-    return readTableInLayout(path, tntp ? TableLayout::kTntp : TableLayout::kVeldmark, table);
+    return readInLayout(path, content, tntp ? TableLayout::kTntp : TableLayout::kVeldmark, table);
   }
-  if (endsWith(path, ".csv") || line.find(',') != std::string::npos) {
-    return readTableInLayout(path, TableLayout::kLongCsv, table);
+  if (endsWith(path, ".csv") || line.find(',') != std::string_view::npos) {
+    return readInLayout(path, content, TableLayout::kLongCsv, table);
   }
-  if (endsWith(path, ".omx")) return readTableInLayout(path, TableLayout::kOmx, table);
+  if (endsWith(path, ".omx")) return readInLayout(path, content, TableLayout::kOmx, table);
   return Status{path + ": not a trip table in a known layout"};
-}
-
-ZoneTable denseTable(const ReferenceTable& table) {
-  ZoneTable dense;
-  dense.zones = table.zones;
-  const std::size_t n = table.zones.size();
-  dense.values.assign(n * n, 0.0);
-  for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t j = 0; j < n; ++j) {
-      const auto entry = table.values.find({table.zones[i], table.zones[j]});
-      if (entry != table.values.end()) dense.values[i * n + j] = entry->second;
-    }
-  }
-  return dense;
 }
 
 }  // namespace veldmark

@@ -12,6 +12,12 @@ namespace {
 
 constexpr int kFirstAttributeColumn = 2;  // 0-based column of the first attribute
 
+std::string trimmedLine(const std::string& text) {
+  const std::size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return "";
+  return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
+}
+
 std::string lowered(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
@@ -57,29 +63,34 @@ Status readLink(const TntpText& net, const TntpLine& line, ForeignLink& link) {
   return Status{};
 }
 
-Status readLinks(const std::string& netPath, ForeignNetwork& network) {
-  TntpText net;
-  if (Status status = readTntpText(netPath, net); !status.ok()) return status;
-  for (const TntpLine& line : net.lines) {
-    ForeignLink link;
-    if (Status status = readLink(net, line, link); !status.ok()) return status;
-    network.links.push_back(link);
-  }
-  if (network.links.empty()) return Status{netPath + ": no link records"};
+// Checks <NUMBER OF LINKS> of `text` against the `rows` read: a negative
+// value means unknown; a value that is not a whole number is refused.
+Status checkLinkCount(const TntpText& text, std::size_t rows) {
+  if (text.metadata.count("NUMBER OF LINKS") == 0) return Status{};
   long promised = 0;
-  if (tntpMetadataNumber(net, "NUMBER OF LINKS", promised).ok() &&
-      promised != static_cast<long>(network.links.size())) {
-    return Status{netPath + ": <NUMBER OF LINKS> is " + std::to_string(promised) + " but " +
-                  std::to_string(network.links.size()) + " links were read"};
+  if (Status status = tntpMetadataInteger(text, "NUMBER OF LINKS", promised); !status.ok()) {
+    return status;
   }
-  long zones = 0;
-  long firstThrough = 0;
-  if (tntpMetadataNumber(net, "NUMBER OF ZONES", zones).ok() &&
-      tntpMetadataNumber(net, "FIRST THRU NODE", firstThrough).ok()) {
-    network.sourceNote =
-        "TNTP zones " + std::to_string(zones) + " first thru node " + std::to_string(firstThrough);
+  if (promised >= 0 && promised != static_cast<long>(rows)) {
+    return Status{text.path + ": <NUMBER OF LINKS> is " + std::to_string(promised) + " but " +
+                  std::to_string(rows) + " links were read"};
   }
-  network.attributeNames = attributeNames(net.columnComment);
+  return Status{};
+}
+
+// Reads <NUMBER OF ZONES> and <FIRST THRU NODE> where given (-1 where not).
+Status readZoneMetadata(const TntpText& net, ForeignNetwork& network) {
+  const std::pair<const char*, long*> keys[] = {{"NUMBER OF ZONES", &network.zoneCount},
+                                                {"FIRST THRU NODE", &network.firstThroughNode}};
+  for (const auto& [key, value] : keys) {
+    *value = -1;
+    if (net.metadata.count(key) == 0) continue;
+    if (Status status = tntpMetadataInteger(net, key, *value); !status.ok()) return status;
+  }
+  if (network.zoneCount >= 0 && network.firstThroughNode >= 0) {
+    network.sourceNote = "TNTP zones " + std::to_string(network.zoneCount) + " first thru node " +
+                         std::to_string(network.firstThroughNode);
+  }
   return Status{};
 }
 
@@ -90,24 +101,36 @@ struct FlowColumns {
 };
 
 // Takes the columns from a header line (a first line whose first field is
-// not a number) and removes it from `flow.lines`.
-FlowColumns flowColumns(TntpText& flow) {
-  FlowColumns columns;
+// not a number) and removes it from `flow.lines`. Fails with
+// "path:line: the header line names no Volume column: ..." when the header
+// has no such column, which would leave another column taken as counts.
+Status flowColumns(TntpText& flow, FlowColumns& columns) {
   NodeId node = 0;
-  if (flow.lines.empty() || parseNodeField(flow.lines[0].fields[0], node)) return columns;
+  if (flow.lines.empty() || parseNodeField(flow.lines[0].fields[0], node)) return Status{};
   const std::vector<std::string>& names = flow.lines[0].fields;
+  bool haveVolume = false;
   for (std::size_t c = 0; c < names.size(); ++c) {
-    if (lowered(names[c]) == "volume") columns.volume = c;
+    if (lowered(names[c]) == "volume" && !haveVolume) columns.volume = c, haveVolume = true;
     if (lowered(names[c]) == "cost") columns.cost = c;
   }
+  if (!haveVolume) {
+    return tntpLineError(
+        flow.path, flow.lines[0].lineNumber,
+        "the header line names no Volume column: \"" + trimmedLine(flow.lines[0].text) + "\"");
+  }
   flow.lines.erase(flow.lines.begin());
-  return columns;
+  return Status{};
 }
 
-Status readFlows(const std::string& flowPath, ForeignNetwork& network) {
+}  // namespace
+
+Status readTntpFlows(const std::string& flowPath, ForeignNetwork& network) {
+  network.flowSource = flowPath;
   TntpText flow;
   if (Status status = readTntpText(flowPath, flow); !status.ok()) return status;
-  const FlowColumns columns = flowColumns(flow);
+  FlowColumns columns;
+  if (Status status = flowColumns(flow, columns); !status.ok()) return status;
+  if (Status status = checkLinkCount(flow, flow.lines.size()); !status.ok()) return status;
   for (const TntpLine& line : flow.lines) {
     NodeId from = 0;
     NodeId to = 0;
@@ -128,15 +151,30 @@ Status readFlows(const std::string& flowPath, ForeignNetwork& network) {
   return Status{};
 }
 
-}  // namespace
+Status readTntpLinks(const std::string& netPath, ForeignNetwork& network) {
+  network =
+      emptyForeignNetwork(netPath, "", "TNTP network", "8 attributes: TNTP net columns 3 to 10",
+                          "second value: TNTP cost");
+  TntpText net;
+  if (Status status = readTntpText(netPath, net); !status.ok()) return status;
+  network.links.reserve(net.lines.size());
+  for (const TntpLine& line : net.lines) {
+    ForeignLink link;
+    if (Status status = readLink(net, line, link); !status.ok()) return status;
+    network.links.push_back(std::move(link));
+  }
+  if (network.links.empty()) return Status{netPath + ": no link records"};
+  if (Status status = checkLinkCount(net, network.links.size()); !status.ok()) return status;
+  if (Status status = readZoneMetadata(net, network); !status.ok()) return status;
+  network.attributeNames = attributeNames(net.columnComment);
+  indexForeignLinks(network);
+  return Status{};
+}
 
 Status readTntpNetwork(const std::string& netPath, const std::string& flowPath,
                        ForeignNetwork& network) {
-  network =
-      emptyForeignNetwork(netPath, flowPath, "TNTP network",
-                          "8 attributes: TNTP net columns 3 to 10", "second value: TNTP cost");
-  if (Status status = readLinks(netPath, network); !status.ok()) return status;
-  if (Status status = readFlows(flowPath, network); !status.ok()) return status;
+  if (Status status = readTntpLinks(netPath, network); !status.ok()) return status;
+  if (Status status = readTntpFlows(flowPath, network); !status.ok()) return status;
   for (const ForeignLink& link : network.links) {
     if (link.observed) continue;
     return tntpLineError(netPath, link.lineNumber,

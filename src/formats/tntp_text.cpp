@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
+
+#include "formats/text_file.h"
 
 namespace veldmark {
 namespace {
@@ -68,41 +68,81 @@ void readDataLine(TntpText& text, const std::string& line, int number) {
 
 }  // namespace
 
-Status readTntpText(const std::string& path, TntpText& text) {
-  text = TntpText{};
+std::size_t nextLine(std::string_view content, std::size_t start, std::string_view& line) {
+  std::size_t end = content.find('\n', start);
+  const std::size_t next = end == std::string_view::npos ? content.size() : end + 1;
+  if (end == std::string_view::npos) end = content.size();
+  if (end > start && content[end - 1] == '\r') --end;
+  line = content.substr(start, end - start);
+  return next;
+}
+
+Status readTntpMetadata(const std::string& path, std::string_view content, TntpText& text,
+                        std::size_t& dataStart, int& dataLine) {
   text.path = path;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return Status{path + ": cannot open: " + std::strerror(errno)};
-  std::string line;
+  std::size_t offset = 0;
   int number = 0;
-  enum class Stage { kStart, kMetadata, kData } stage = Stage::kStart;
-  while (std::getline(file, line)) {
+  bool inBlock = false;
+  while (offset < content.size()) {
+    std::string_view view;
+    const std::size_t next = nextLine(content, offset, view);
     ++number;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (stage == Stage::kStart && trimmed(line).empty()) continue;
-    if (stage == Stage::kStart) stage = trimmed(line)[0] == '<' ? Stage::kMetadata : Stage::kData;
-    if (stage == Stage::kMetadata) {
-      bool ended = false;
-      if (Status status = readMetadataLine(text, line, number, ended); !status.ok()) return status;
-      if (ended) stage = Stage::kData;
+    const std::string line = trimmed(std::string(view));
+    if (!inBlock && line.empty()) {
+      offset = next;
       continue;
     }
-    readDataLine(text, line, number);
+    if (!inBlock && line[0] != '<') break;
+    inBlock = true;
+    bool ended = false;
+    if (Status status = readMetadataLine(text, line, number, ended); !status.ok()) return status;
+    offset = next;
+    if (ended) {
+      dataStart = offset;
+      dataLine = number + 1;
+      return Status{};
+    }
   }
-  if (file.bad()) return Status{path + ": read error"};
-  if (stage == Stage::kMetadata) {
-    return tntpLineError(path, number, "no <END OF METADATA> line");
+  if (inBlock) return tntpLineError(path, number, "no <END OF METADATA> line");
+  dataStart = 0;
+  dataLine = 1;
+  return Status{};
+}
+
+Status readTntpText(const std::string& path, TntpText& text) {
+  text = TntpText{};
+  std::string file;
+  if (Status status = readWholeFile(path, file); !status.ok()) return status;
+  if (Status status = checkText(path, file); !status.ok()) return status;
+  const std::string_view content = std::string_view(file).substr(byteOrderMarkLength(file));
+  std::size_t offset = 0;
+  int number = 0;
+  if (Status status = readTntpMetadata(path, content, text, offset, number); !status.ok()) {
+    return status;
+  }
+  for (; offset < content.size(); ++number) {
+    std::string_view line;
+    offset = nextLine(content, offset, line);
+    readDataLine(text, std::string(line), number);
   }
   return Status{};
 }
 
-Status tntpMetadataNumber(const TntpText& text, const std::string& key, long& value) {
+Status tntpMetadataInteger(const TntpText& text, const std::string& key, long& value) {
   const auto entry = text.metadata.find(key);
   if (entry == text.metadata.end()) return Status{text.path + ": no <" + key + "> line"};
   NodeId number = 0;
-  if (!parseNodeField(entry->second, number) || number < 0) {
+  if (!parseNodeField(entry->second, number)) {
     return Status{text.path + ": <" + key + "> is not a whole number"};
   }
+  value = number;
+  return Status{};
+}
+
+Status tntpMetadataNumber(const TntpText& text, const std::string& key, long& value) {
+  long number = 0;
+  if (Status status = tntpMetadataInteger(text, key, number); !status.ok()) return status;
+  if (number < 0) return Status{text.path + ": <" + key + "> is not a whole number"};
   value = number;
   return Status{};
 }
@@ -112,7 +152,10 @@ bool parseNodeField(const std::string& field, NodeId& node) {
   errno = 0;
   char* end = nullptr;
   const long value = std::strtol(field.c_str(), &end, 10);
-  if (*end != '\0' || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return false;
+  if (end != field.c_str() + field.size() || errno == ERANGE || value < INT32_MIN ||
+      value > INT32_MAX) {
+    return false;
+  }
   node = static_cast<NodeId>(value);
   return true;
 }
@@ -121,7 +164,7 @@ bool isRealField(const std::string& field) {
   if (field.empty() || isBlankChar(field[0])) return false;
   char* end = nullptr;
   const double value = std::strtod(field.c_str(), &end);
-  return *end == '\0' && std::isfinite(value);
+  return end == field.c_str() + field.size() && std::isfinite(value);
 }
 
 Status tntpLineError(const std::string& path, int lineNumber, const std::string& what) {

@@ -95,7 +95,10 @@ Status applyFlowLine(const LineReader& reader, const EndpointIndex& index,
   if (Status status = readNodeField(reader, position, "from", match.from); !status.ok()) {
     return status;
   }
-  if (Status status = readNodeField(reader, position, "to", match.to); !status.ok()) {
+  // The to-node ends where its digits do: the 3 characters after it are the
+  // separator, whatever they are ("8 2,  714 0").
+  if (Status status = readNodeField(reader, position, "to", match.to, NodeEnd::kAnywhere);
+      !status.ok()) {
     return status;
   }
   const std::vector<int>* links = linksBetween(index, match.from, match.to);

@@ -33,8 +33,10 @@ const std::vector<int>* linksBetween(const EndpointIndex& index, NodeId from, No
 /// endpoints are those of the current line of `reader`; the k-th matching
 /// link takes the k-th value pair, the reading position moving on from pair
 /// to pair. A line matching no link changes nothing. The second value is 0
-/// when unreadable and is not checked. Fails with "path:line: ..." when a
-/// node cannot be read whole or is out of range, the 3 skipped characters
+/// when unreadable and is not checked. The from-node must end at a blank, a
+/// tab, a CR or the line end; the to-node ends where its digits do, and the
+/// 3 characters after it are skipped whatever they are. Fails with
+/// "path:line: ..." when a node cannot be read or is out of range, the 3 skipped characters
 /// would take part of a number, a flow value is missing, unreadable or runs
 /// on into other characters (it must end at a blank, a tab, a CR or the end
 /// of the line), or a flow is negative or not finite; links before the

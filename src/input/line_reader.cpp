@@ -77,8 +77,8 @@ Status skipLeadingLines(LineReader& reader, int metadataLines) {
 }
 
 Status readNodeField(const LineReader& reader, const char*& position, const char* field,
-                     NodeId& node) {
-  switch (readNode(position, node)) {
+                     NodeId& node, NodeEnd end) {
+  switch (readNode(position, node, end)) {
     case NumberRead::kRead:
       return Status{};
     case NumberRead::kOutOfRange:

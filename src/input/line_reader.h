@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "input/number_parsing.h"
 #include "veldmark/constants.h"
 #include "veldmark/types.h"
 
@@ -54,11 +55,12 @@ Status readLine(LineReader& reader, const LineKind& kind, bool& gotLine);
 /// ends among them is not an error: later reads simply find no line.
 Status skipLeadingLines(LineReader& reader, int metadataLines);
 
-/// Reads the node number at `position` (see readNode) for the field named
-/// `field` ("from" or "to"). Fails with "path:line: <field> node expected"
-/// or "path:line: node number out of range"; moves `position` only on success.
+/// Reads the node number at `position` (see readNode, ending as `end` says)
+/// for the field named `field` ("from" or "to"). Fails with "path:line:
+/// <field> node expected" or "path:line: node number out of range"; moves
+/// `position` only on success.
 Status readNodeField(const LineReader& reader, const char*& position, const char* field,
-                     NodeId& node);
+                     NodeId& node, NodeEnd end = NodeEnd::kWhole);
 
 /// Returns "path:line: what" for the last line read (the path as
 /// displayName gives it).

@@ -17,7 +17,7 @@ void countFlowLine(const LineReader& reader, const EndpointIndex& index,
   const char* position = reader.text;
   UnmatchedFlowLine line{reader.lineNumber, 0, 0};
   readNode(position, line.from);
-  readNode(position, line.to);
+  readNode(position, line.to, NodeEnd::kAnywhere);
   const std::vector<int>* links = linksBetween(index, line.from, line.to);
   if (links != nullptr) {
     for (const int link : *links) statistics.linkNamed[link] = 1;

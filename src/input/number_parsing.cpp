@@ -16,12 +16,13 @@ bool endsNumber(char c) {
 
 }  // namespace
 
-NumberRead readNode(const char*& position, NodeId& node) {
+NumberRead readNode(const char*& position, NodeId& node, NodeEnd ending) {
   node = 0;
   char* end = nullptr;
   errno = 0;
   const long value = std::strtol(position, &end, 10);
-  if (end == position || !endsNumber(*end)) return NumberRead::kNotANumber;
+  if (end == position) return NumberRead::kNotANumber;
+  if (ending == NodeEnd::kWhole && !endsNumber(*end)) return NumberRead::kNotANumber;
   constexpr long kLowest = std::numeric_limits<NodeId>::min();
   constexpr long kHighest = std::numeric_limits<NodeId>::max();
   if (errno == ERANGE || value < kLowest || value > kHighest) return NumberRead::kOutOfRange;

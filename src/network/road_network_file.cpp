@@ -22,9 +22,8 @@ Status readAttributes(const LineReader& reader, const char* position, double* at
         std::string("attribute ") + std::to_string(k + 1) + " (" + kAttributeNames[k] + ")";
     attributes[k] = 0.0;
     if (!readReal(position, attributes[k])) {
-      if (k < kRequiredAttributes || !isBlank(position)) {
-        return lineError(reader, name + (isBlank(position) ? " missing" : " is not a number"));
-      }
+      if (!isBlank(position)) return lineError(reader, name + " is not a number");
+      if (k < kRequiredAttributes) return lineError(reader, name + " missing");
       continue;
     }
     if (!std::isfinite(attributes[k])) return lineError(reader, name + " is not finite");

@@ -69,23 +69,47 @@ double tickStep(const Axis& axis) {
   return niceStep(axis.high - axis.low);
 }
 
-std::string tickLabel(double value, double step) {
+std::string decadeLabel(double value, bool plain) {
   char text[32];
-  const double size = std::fabs(value);
-  if (size != 0 && size < 0.01) {
-    std::snprintf(text, sizeof text, "%.0e", value);
-    return text;
-  }
-  const double scale = size >= 1e6 ? 1e6 : size >= 1e4 ? 1e3 : 1;
-  const char* suffix = size >= 1e6 ? "M" : size >= 1e4 ? "k" : "";
-  if (step > 0) {
-    // decimals that resolve the step in the label's unit
-    const int decimals = std::max(0, static_cast<int>(std::ceil(-std::log10(step / scale))));
-    std::snprintf(text, sizeof text, "%.*f%s", decimals, value / scale, suffix);
+  const int exponent = static_cast<int>(std::lround(std::log10(value)));
+  if (plain) {
+    std::snprintf(text, sizeof text, "%.*f", std::max(0, -exponent), value);
   } else {
-    std::snprintf(text, sizeof text, "%.3g%s", value / scale, suffix);
+    std::snprintf(text, sizeof text, "1e%d", exponent);
   }
   return text;
+}
+
+std::vector<std::string> axisLabels(const Axis& axis) {
+  const std::vector<double> ticks = axisTicks(axis);
+  std::vector<std::string> labels;
+  if (axis.logarithmic) {
+    const bool plain = axis.low >= 1e-3 * 0.999 && axis.high <= 1e4 * 1.001;
+    for (double tick : ticks) labels.push_back(decadeLabel(tick, plain));
+    return labels;
+  }
+  double largest = 0;
+  for (double tick : ticks) largest = std::max(largest, std::fabs(tick));
+  // --- One unit for the axis: M, k, none, or a shared power of ten ---
+  double scale = 1;
+  std::string suffix;
+  if (largest >= 1e6) {
+    scale = 1e6, suffix = "M";
+  } else if (largest >= 1e4) {
+    scale = 1e3, suffix = "k";
+  } else if (largest > 0 && largest < 0.01) {
+    const int exponent = static_cast<int>(std::floor(std::log10(largest)));
+    scale = std::pow(10.0, exponent), suffix = "e" + std::to_string(exponent);
+  }
+  // --- Decimals that resolve the step in that unit ---
+  const int decimals =
+      std::max(0, static_cast<int>(std::ceil(-std::log10(tickStep(axis) / scale) - 1e-9)));
+  for (double tick : ticks) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f", decimals, tick / scale);
+    labels.push_back(tick == 0 && !suffix.empty() ? "0" : text + suffix);
+  }
+  return labels;
 }
 
 std::string pixel(double value) {

@@ -41,10 +41,19 @@ Axis logAxis(double smallest, double largest, double from, double to);
 /// both ends included. Prints nothing.
 std::vector<double> axisTicks(const Axis& axis);
 
-/// A tick label: "0", "2.5", "40k", "1.25M", "1e-03"; with the axis' `step`
-/// (> 0) enough decimals that neighbouring ticks differ ("10.65M",
-/// "10.70M" for a step of 5e4). Prints nothing.
-std::string tickLabel(double value, double step = 0);
+/// The labels of axisTicks(axis), all in one number style so that a reader
+/// compares like with like. Linear: one unit for the whole axis from its
+/// largest tick ("k" from 1e4, "M" from 1e6; below 0.01 a shared power of
+/// ten, "2.5e-3") and enough decimals that neighbouring ticks differ
+/// ("10.65M", "10.70M"; "0", "5k", "10k"; "0.0", "0.5", "1.0"). Logarithmic: plain decimals
+/// while every decade lies in [0.001, 1e4] ("0.001", "0.01", ..., "1000"),
+/// else every decade as a power of ten ("1e-5", ..., "1e2"). Prints nothing.
+std::vector<std::string> axisLabels(const Axis& axis);
+
+/// `value` as a logarithmic axis labels a decade when the axis' decades all
+/// lie in [0.001, 1e4] ("0.01", "10"), else as a power of ten ("1e-5").
+/// `plain` chooses the first style. Prints nothing.
+std::string decadeLabel(double value, bool plain);
 
 /// The distance between neighbouring ticks of a linear axis. Prints nothing.
 double tickStep(const Axis& axis);

@@ -28,9 +28,8 @@ std::string statisticsTable(const ReferenceComparison& comparison) {
 
 std::string missingZones(const std::vector<NodeId>& zones, const char* what) {
   if (zones.empty()) return "";
-  std::string html = "<p class=\"warning\">" + std::to_string(zones.size()) + what;
-  for (NodeId zone : zones) html += " " + std::to_string(zone);
-  return html + ".</p>";
+  return "<p class=\"warning\">" + std::to_string(zones.size()) + what + " " +
+         zoneList(zones, kZonesListed) + ".</p>";
 }
 
 std::string cellChart(const ReferenceComparison& comparison, const ZoneTable& estimate) {
@@ -56,8 +55,10 @@ std::string comparisonSection(const ReferenceComparison& comparison, const ZoneT
          fixed(comparison.estimateTotal, 1) +
          "</strong>. The statistics run over every ordered pair of the estimate's zones "
          "(diagonal included; a pair the reference lacks counts as 0) and over the origin and "
-         "destination totals of those zones. R&sup2; is the squared correlation; the relative "
-         "RMSE divides by the mean reference value.</p>" +
+         "destination totals of those zones. R&sup2; is the squared correlation: 1 when the "
+         "estimate's values rise and fall with the reference's, near 0 when they do not follow "
+         "them at all; the relative RMSE divides by the mean reference value, so 100% is an "
+         "error as large as the typical value itself.</p>" +
          statisticsTable(comparison) +
          missingZones(comparison.missingFromReference,
                       " zones of the estimate are not in the reference (counted as 0):") +

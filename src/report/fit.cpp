@@ -38,6 +38,9 @@ FitStatistics fitStatistics(const std::vector<LinkFit>& fit) {
     const double relative = absolute / fit[k].observed;
     squares = squares + fit[k].difference * fit[k].difference;
     if (fit[k].geh < 5.0) ++gehBelow5;
+    if (!std::isnan(statistics.largestGeh) && !(fit[k].geh <= statistics.largestGeh)) {
+      statistics.largestGeh = fit[k].geh;  // a NaN stays
+    }
     if (absolute > kFitTolerance * fit[k].observed || std::isnan(absolute)) ++statistics.linksOff;
     if (absolute > statistics.largestAbsoluteDifference) {
       statistics.largestAbsoluteDifference = absolute;

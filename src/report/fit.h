@@ -19,7 +19,8 @@ namespace veldmark {
 std::vector<LinkFit> fitLinks(const AbstractNetwork& network, const std::vector<double>& linkFlows);
 
 /// The largest absolute and relative difference (relative to the count),
-/// RMSE, the share of links with GEH < 5, the links off their count by more
+/// RMSE, the share of links with GEH < 5 and the largest GEH (NaN when a
+/// GEH is not a number), the links off their count by more
 /// than kFitTolerance relative, and the link of the largest relative
 /// difference (the first of equals). Without links: zeros, share 1, no link.
 FitStatistics fitStatistics(const std::vector<LinkFit>& fit);

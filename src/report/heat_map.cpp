@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "report/html_text.h"
 
 namespace veldmark {
 namespace {
 
-constexpr int kMargin = 48;  // room for the zone numbers
+constexpr int kMargin = 48;        // room for the zone numbers
+constexpr int kLegendHeight = 48;  // room for the colour legend below the map
+constexpr int kKeyWidth = 56;      // one key of the legend
 
 // Lightness from 96% (no trips) to 22% (the largest cell).
 std::string shade(double value, double largest) {
@@ -30,6 +33,25 @@ std::string zoneLabels(const ZoneTable& table, int cell) {
   return svg;
 }
 
+// The legend: one key per power of ten below the largest cell, then the
+// largest cell itself, each in its shade and labelled with its value.
+std::string colourLegend(double largest, int top) {
+  std::vector<double> values;
+  for (double value = 1; value < largest && values.size() < 7; value *= 10) values.push_back(value);
+  values.push_back(largest);
+  std::string svg = "<text x=\"" + std::to_string(kMargin) + "\" y=\"" + std::to_string(top + 10) +
+                    "\">trips in a cell (white: none)</text>";
+  for (std::size_t k = 0; k < values.size(); ++k) {
+    const int x = kMargin + static_cast<int>(k) * kKeyWidth;
+    const std::string label = largest < 1 ? fixed(values[k], 2) : grouped(values[k]);
+    svg += "<rect class=\"key\" x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(top + 16) +
+           "\" width=\"" + std::to_string(kKeyWidth - 4) + "\" height=\"12\" fill=\"" +
+           shade(values[k], largest) + "\"><title>" + label + "</title></rect><text x=\"" +
+           std::to_string(x) + "\" y=\"" + std::to_string(top + 40) + "\">" + label + "</text>";
+  }
+  return svg;
+}
+
 }  // namespace
 
 int heatMapCell(int zoneCount) {
@@ -42,7 +64,7 @@ std::string heatMapSvg(const ZoneTable& table) {
   const int side = 2 * kMargin + n * cell;
   const double largest = *std::max_element(table.values.begin(), table.values.end());
   std::string svg = "<svg class=\"chart heatmap\" data-chart=\"heatmap\" viewBox=\"0 0 " +
-                    std::to_string(side) + " " + std::to_string(side) +
+                    std::to_string(side) + " " + std::to_string(side + kLegendHeight) +
                     "\" role=\"img\" aria-label=\"Trips by origin (rows) and destination "
                     "(columns)\">";
   svg += "<rect class=\"frame\" x=\"" + std::to_string(kMargin) + "\" y=\"" +
@@ -60,7 +82,9 @@ std::string heatMapSvg(const ZoneTable& table) {
              "</title></rect>";
     }
   }
-  return svg + zoneLabels(table, cell) + "</svg>";
+  svg += zoneLabels(table, cell);
+  if (largest > 0) svg += colourLegend(largest, kMargin + n * cell + 8);
+  return svg + "</svg>";
 }
 
 }  // namespace veldmark

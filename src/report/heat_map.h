@@ -18,8 +18,11 @@ int heatMapCell(int zoneCount);
 /// destination j at x = 48 + j * cell, y = 48 + i * cell, one
 /// rect class="mark cell" per pair with a positive value (none for the
 /// others), shaded by log(1 + v) / log(1 + largest); zone numbers along both
-/// edges (every k-th so that labels are at least 12 pixels apart) and a
-/// tooltip per cell. REQUIRES 1 <= N <= kMaxHeatMapZones. Prints nothing.
+/// edges (every k-th so that labels are at least 12 pixels apart), a
+/// tooltip per cell, and below the map a colour legend: one rect
+/// class="key" per power of ten below the largest cell and one for the
+/// largest, each in its shade with its value (none when no cell is
+/// positive). REQUIRES 1 <= N <= kMaxHeatMapZones. Prints nothing.
 std::string heatMapSvg(const ZoneTable& table);
 
 }  // namespace veldmark

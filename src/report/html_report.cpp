@@ -25,10 +25,13 @@ table.numbers td,table.numbers th{border:1px solid #ddd;padding:.15em .6em;text-
 table.numbers th{background:#f2f2f2}
 .scroll{max-height:24em;overflow:auto;display:inline-block}
 .warning,.warnings{color:#8a4b00}
+#verdict{background:#f6f8fb;border:1px solid #d5dde8;padding:.2em 1.2em .6em;margin-top:1em}
+#verdict h2{border:none;margin-top:.6em}ul.verdict li{margin:.3em 0}p.limit{font-weight:600}
 @media print{body{max-width:none;padding:0;font-size:10pt}
-.scroll{max-height:none;overflow:visible}section{break-inside:auto}
-figure,table{break-inside:avoid}h2{break-after:avoid}
-svg circle.mark{fill-opacity:1}}
+.scroll{max-height:none;overflow:visible;display:block}section{break-inside:auto}
+figure,table{break-inside:avoid}table.zones{break-inside:auto}tr{break-inside:avoid}
+thead,table.zones tr:first-child{break-after:avoid}h2,h3{break-after:avoid}
+#verdict{background:none}svg circle.mark{fill-opacity:1}}
 </style>)";
 
 }  // namespace
@@ -40,8 +43,8 @@ std::string htmlReport(const ReportData& data) {
       "<title>Veldmark report: " +
       escapeHtml(data.tripsPath) + "</title>" + kStyle +
       "</head><body><h1>Veldmark estimate: " + escapeHtml(data.tripsPath) + "</h1>\n";
-  html += runSection(data) + "\n" + convergenceSection(data) + "\n" + fitSection(data) + "\n" +
-          tripEndsSection(data) + "\n" + tableSection(data) + "\n";
+  html += verdictSection(data) + "\n" + runSection(data) + "\n" + convergenceSection(data) + "\n" +
+          fitSection(data) + "\n" + tripEndsSection(data) + "\n" + tableSection(data) + "\n";
   if (data.comparison != nullptr) html += comparisonSection(*data.comparison, data.table) + "\n";
   return html + "</body></html>\n";
 }

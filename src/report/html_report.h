@@ -11,8 +11,9 @@
 
 namespace veldmark {
 
-/// The whole page for `data`: the run, convergence, fit, trip ends and
-/// table sections, then the comparison when data.comparison is set. About
+/// The whole page for `data`: the verdict first, then the run, convergence,
+/// fit, trip ends and table sections, then the comparison when
+/// data.comparison is set. About
 /// 1 MB at 150 zones (the heat map) and less above. Prints nothing.
 std::string htmlReport(const ReportData& data);
 

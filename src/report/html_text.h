@@ -20,6 +20,14 @@ std::string fixed(double value, int digits);
 /// finite. Prints nothing.
 std::string significant(double value);
 
+/// `value` rounded to a whole number with a comma between each group of
+/// three digits ("625,342", "-1,200"); "n/a" when it is not finite. Prints
+/// nothing.
+std::string grouped(double value);
+
+/// `count` ending in `one` or `many` by its number ("1 link", "3 links").
+std::string counted(long long count, const std::string& one, const std::string& many);
+
 /// One table row: each cell (already HTML, not escaped here) in a <td>, or
 /// in a <th> when `header` is set. Prints nothing.
 std::string tableRow(const std::vector<std::string>& cells, bool header = false);

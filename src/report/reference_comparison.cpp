@@ -2,22 +2,11 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <map>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace veldmark {
 namespace {
-
-constexpr std::size_t kZonesNamed = 20;  // zones named in one warning line
-
-// The zones of `zones` for which `has` is false, in their order.
-template <typename Has>
-std::vector<NodeId> zonesWithout(const std::vector<NodeId>& zones, Has has) {
-  std::vector<NodeId> missing;
-  for (NodeId zone : zones) {
-    if (!has(zone)) missing.push_back(zone);
-  }
-  return missing;
-}
 
 // Origin (row) and destination (column) totals of an N x N list of cells.
 void tripEnds(const std::vector<double>& cells, std::size_t n, std::vector<double>& origins,
@@ -34,46 +23,77 @@ void tripEnds(const std::vector<double>& cells, std::size_t n, std::vector<doubl
 
 std::string zoneWarning(const std::string& path, const std::vector<NodeId>& zones,
                         const char* what) {
-  std::string line = path + ": " + std::to_string(zones.size()) + what;
-  for (std::size_t k = 0; k < zones.size() && k < kZonesNamed; ++k) {
-    line += " " + std::to_string(zones[k]);
+  return path + ": " + std::to_string(zones.size()) + what + " " +
+         zoneList(zones, kMissingZonesNamed);
+}
+
+// The sum of every cell of `table`, in the order of the (origin,
+// destination) zone numbers: a cell not given is +0.0 and changes no bit.
+double totalInZoneOrder(const ZoneTable& table) {
+  const std::size_t n = table.zones.size();
+  std::vector<std::size_t> order(n);
+  for (std::size_t i = 0; i < n; ++i) order[i] = i;
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t a, std::size_t b) { return table.zones[a] < table.zones[b]; });
+  double total = 0.0;
+  for (std::size_t i : order) {
+    for (std::size_t j : order) total += table.values[i * n + j];
   }
-  if (zones.size() > kZonesNamed) {
-    line += " and " + std::to_string(zones.size() - kZonesNamed) + " more";
-  }
-  return line;
+  return total;
 }
 
 }  // namespace
 
-ReferenceComparison compareWithReference(const ZoneTable& estimate,
-                                         const ReferenceTable& reference) {
+std::vector<NodeId> namedZones(const std::vector<NodeId>& zones) {
+  return {zones.begin(), zones.begin() + std::min(zones.size(), kMissingZonesNamed)};
+}
+
+ReferenceComparison compareWithReference(const ZoneTable& estimate, const ZoneTable& reference) {
   ReferenceComparison comparison;
   const std::size_t n = estimate.zones.size();
-  std::map<NodeId, std::size_t> position;
+  const std::size_t m = reference.zones.size();
+  std::unordered_map<NodeId, std::size_t> position;
   for (std::size_t i = 0; i < n; ++i) position.emplace(estimate.zones[i], i);
+  // The estimate's position of each reference zone, or n when it has none.
+  std::vector<std::size_t> at(m, n);
+  const std::unordered_set<NodeId> inReference(reference.zones.begin(), reference.zones.end());
+  for (std::size_t r = 0; r < m; ++r) {
+    const auto found = position.find(reference.zones[r]);
+    if (found != position.end()) {
+      at[r] = found->second;
+    } else {
+      comparison.missingFromEstimate.push_back(reference.zones[r]);
+    }
+  }
+  comparison.referenceTotal = totalInZoneOrder(reference);
   comparison.referenceCells.assign(n * n, 0.0);
-  for (const auto& [pair, trips] : reference.values) {
-    comparison.referenceTotal += trips;
-    const auto origin = position.find(pair.first);
-    const auto destination = position.find(pair.second);
-    if (origin == position.end() || destination == position.end()) continue;
-    comparison.referenceCells[origin->second * n + destination->second] = trips;
+  for (std::size_t r = 0; r < m; ++r) {
+    if (at[r] == n) continue;
+    for (std::size_t c = 0; c < m; ++c) {
+      if (at[c] != n) comparison.referenceCells[at[r] * n + at[c]] = reference.values[r * m + c];
+    }
   }
   for (double cell : estimate.values) comparison.estimateTotal += cell;
   comparison.cells = compareValues(estimate.values, comparison.referenceCells);
-  std::vector<double> estimatedOrigins, estimatedDestinations, referenceOrigins,
-      referenceDestinations;
+  std::vector<double> estimatedOrigins, estimatedDestinations;
   tripEnds(estimate.values, n, estimatedOrigins, estimatedDestinations);
-  tripEnds(comparison.referenceCells, n, referenceOrigins, referenceDestinations);
-  comparison.origins = compareValues(estimatedOrigins, referenceOrigins);
-  comparison.destinations = compareValues(estimatedDestinations, referenceDestinations);
-  comparison.missingFromReference = zonesWithout(estimate.zones, [&](NodeId zone) {
-    return std::find(reference.zones.begin(), reference.zones.end(), zone) != reference.zones.end();
-  });
-  comparison.missingFromEstimate =
-      zonesWithout(reference.zones, [&](NodeId zone) { return position.count(zone) > 0; });
+  tripEnds(comparison.referenceCells, n, comparison.referenceOrigins,
+           comparison.referenceDestinations);
+  comparison.origins = compareValues(estimatedOrigins, comparison.referenceOrigins);
+  comparison.destinations = compareValues(estimatedDestinations, comparison.referenceDestinations);
+  for (NodeId zone : estimate.zones) {
+    if (inReference.count(zone) == 0) comparison.missingFromReference.push_back(zone);
+  }
   return comparison;
+}
+
+std::string zoneList(const std::vector<NodeId>& zones, std::size_t named) {
+  std::string list;
+  for (std::size_t k = 0; k < zones.size() && k < named; ++k) {
+    list += (k > 0 ? " " : "") + std::to_string(zones[k]);
+  }
+  if (zones.size() > named) list += " and " + std::to_string(zones.size() - named) + " more";
+  return list;
 }
 
 std::vector<std::string> comparisonWarnings(const ReferenceComparison& comparison) {

@@ -32,8 +32,10 @@ nlohmann::ordered_json referenceJson(const ReferenceComparison& comparison) {
           {"cells", fitJson(comparison.cells)},
           {"origins", fitJson(comparison.origins)},
           {"destinations", fitJson(comparison.destinations)},
-          {"zones_missing_from_reference", comparison.missingFromReference},
-          {"zones_missing_from_estimate", comparison.missingFromEstimate}};
+          {"zones_missing_from_reference", namedZones(comparison.missingFromReference)},
+          {"zones_missing_from_estimate", namedZones(comparison.missingFromEstimate)},
+          {"zones_missing_from_reference_count", comparison.missingFromReference.size()},
+          {"zones_missing_from_estimate_count", comparison.missingFromEstimate.size()}};
 }
 
 }  // namespace veldmark

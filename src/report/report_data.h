@@ -14,6 +14,7 @@ namespace veldmark {
 struct ReportData {
   const RunSummary* summary = nullptr;  // REQUIRED: the run as --summary writes it
   std::string tripsPath;                // the trip table file, as named
+  bool tableWritten = true;             // false: writing it failed (the run exits 1)
   ZoneTable table;                      // the estimate over the ZoneList, zones in its order
   const ReferenceComparison* comparison = nullptr;  // the reference comparison, or none
 };

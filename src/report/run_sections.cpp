@@ -16,17 +16,16 @@ std::string code(const std::string& path) {
   return "<code>" + escapeHtml(path) + "</code>";
 }
 
+// "reached its optimum after 3 iterations" (the iterations of a method
+// that records them) or "stopped ... without reaching its optimum: why".
 std::string outcome(const RunSummary& summary) {
-  const int count = static_cast<int>(summary.iterations.size());
-  const std::string iterations =
-      std::to_string(count) + (count == 1 ? " iteration" : " iterations");
-  const double last = count ? summary.iterations.back().average : NAN;
-  if (summary.converged) {
-    return "It converged after " + iterations + " (last average change " + significant(last) +
-           ", below the tolerance " + significant(kConvergenceTolerance) + ").";
-  }
-  return "It <strong>stopped at the limit</strong> of " + iterations +
-         " without converging (last average change " + significant(last) + ").";
+  const std::size_t count = summary.iterations.size();
+  const std::string after =
+      count > 0 ? " after " + counted(static_cast<long long>(count), "iteration", "iterations")
+                : "";
+  if (summary.outcome.optimumReached) return "It reached its optimum" + after + ".";
+  return "It <strong>stopped</strong>" + after +
+         " without reaching its optimum: " + escapeHtml(summary.outcome.stoppedBecause) + ".";
 }
 
 std::string warningList(const std::vector<Warning>& warnings) {
@@ -72,17 +71,22 @@ std::string averageChart(const std::vector<IterationRecord>& iterations) {
 
 std::string passesChart(const std::vector<IterationRecord>& iterations) {
   std::vector<std::string> categories;
-  std::vector<double> passes;
+  BarSeries passes{"pivot passes", "#4a7ab5", {}};
   double most = 1;
   for (std::size_t k = 0; k < iterations.size(); ++k) {
     categories.push_back(std::to_string(k + 1));
-    passes.push_back(iterations[k].pivotLoop.passes);
-    most = std::fmax(most, passes.back());
+    passes.values.push_back(iterations[k].pivotLoop.passes);
+    most = std::fmax(most, passes.values.back());
   }
   ChartFrame frame = linearFrame("passes", "Pivot passes per iteration", 0, 1, 0, most);
   frame.xLabel = "outer iteration";
   frame.yLabel = "pivot passes";
-  return chartStart(frame, false) + barMarks(frame, categories, {passes}, {"#4a7ab5"}) + chartEnd();
+  const std::string cap =
+      most >= kMaxPivotPasses
+          ? guideLine(frame, frame.x.low, kMaxPivotPasses, frame.x.high, kMaxPivotPasses,
+                      "pass cap " + std::to_string(kMaxPivotPasses))
+          : "";
+  return chartStart(frame, false) + barMarks(frame, categories, {passes}) + cap + chartEnd();
 }
 
 std::string objectiveChart(const std::vector<IterationRecord>& iterations) {
@@ -112,7 +116,10 @@ std::string runSection(const ReportData& data) {
                            code(inputs.abstractPath) + ", flows " + code(inputs.flowPath) + "). " +
                            outcome(*data.summary) + " The table totals <strong>" +
                            fixed(data.summary->tableTotal, 1) +
-                           "</strong> trips and was written to " + code(data.tripsPath) + ".</p>";
+                           (data.tableWritten ? "</strong> trips and was written to "
+                                              : "</strong> trips but could <strong>not</strong> "
+                                                "be written to ") +
+                           code(data.tripsPath) + ".</p>";
   return html + warningList(data.summary->warnings) + "</section>";
 }
 
@@ -120,7 +127,8 @@ std::string convergenceSection(const ReportData& data) {
   return "<section id=\"convergence\"><h2>Convergence</h2>"
          "<p>The average relative change of the table per outer iteration (log scale; the run "
          "stops once it falls below the dashed tolerance), the pivot passes of each "
-         "iteration's linear programme, and the objective of each new table.</p>"
+         "iteration's linear programme (a programme cut off at the dashed pass cap was not "
+         "solved), and the objective of each new table.</p>"
          "<div class=\"charts\"><figure>" +
          averageChart(data.summary->iterations) +
          "<figcaption>Average change per iteration</figcaption></figure><figure>" +

@@ -34,13 +34,6 @@ std::vector<LinkFit> countedOnly(const std::vector<LinkFit>& fit,
   return counted;
 }
 
-bool balancingConverged(const BalancingRecord& record) {
-  for (const LevelRecord& level : record.levels) {
-    if (!level.converged) return false;
-  }
-  return !record.levels.empty();
-}
-
 // The sum of |table| in the order the trip table file adds it up.
 double tableTotal(const Estimate& estimate) {
   const int n = static_cast<int>(estimate.zones.size());
@@ -58,15 +51,14 @@ RunSummary buildRunSummary(const RunPieces& pieces) {
   RunSummary summary;
   summary.method = pieces.estimate.method;
   summary.inputs = summariseInputs(pieces);
+  summary.outcome = pieces.estimate.outcome;
   summary.tableTotal = tableTotal(pieces.estimate);
   summary.fit = fitLinks(pieces.abstract, pieces.estimate.countedVolumes);
   if (balancesPrior(summary.method)) {
     summary.balancing = pieces.estimate.balancing;
-    summary.converged = balancingConverged(summary.balancing);
     summary.fit = countedOnly(summary.fit, pieces.flows.linkNamed);
   } else {
     summary.iterations = pieces.estimate.linearised.iterations;
-    summary.converged = pieces.estimate.linearised.converged;
   }
   summary.fitStatistics = fitStatistics(summary.fit);
   summary.warnings = collectWarnings(pieces, summary);

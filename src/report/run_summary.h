@@ -51,6 +51,7 @@ struct FitStatistics {
   double largestRelativeDifference = 0.0;  // max |E - O| / O
   double rmse = 0.0;                       // sqrt(sum (E - O)^2 / L); 0 without links
   double shareGehBelow5 = 0.0;             // links with GEH < 5, over L; 1 without links
+  double largestGeh = 0.0;                 // max GEH over the links; 0 without links
   int linksOff = 0;    // links with |E - O| > kFitTolerance * O (each a deviation)
   int worstLink = -1;  // the link of the largest relative difference; -1 without links
 };
@@ -63,9 +64,8 @@ struct RunSummary {
   EstimationMethod method = EstimationMethod::kLinearised;  // the method that ran
   RunInputs inputs;
   std::vector<IterationRecord> iterations;  // linearised: one per outer iteration, in order
-  bool converged = false;  // linearised: the last average fell below the tolerance; balancing
-                           //   methods: every level's balancing met its tolerance
-  double tableTotal = 0.0;  // sum of |TripTable|, as the trip table file's total
+  RunOutcome outcome;                       // optimum reached, or why the method stopped
+  double tableTotal = 0.0;                  // sum of |TripTable|, as the trip table file's total
   std::vector<LinkFit> fit;  // per abstract link, file order (balancing methods: those with a
                              //   count)
   BalancingRecord balancing;  // balancing methods: the count weight, the levels

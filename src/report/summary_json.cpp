@@ -51,13 +51,15 @@ Json iterationJson(int number, const IterationRecord& iteration) {
 
 Json endJson(const RunSummary& summary) {
   const FitStatistics& fit = summary.fitStatistics;
-  return Json{{"converged", summary.converged},
+  return Json{{"converged", summary.outcome.optimumReached},
+              {"stopped_because", summary.outcome.stoppedBecause},
               {"iterations", summary.iterations.size()},
               {"table_total", summary.tableTotal},
               {"fit", Json{{"largest_absolute_difference", fit.largestAbsoluteDifference},
                            {"largest_relative_difference", fit.largestRelativeDifference},
                            {"rmse", fit.rmse},
                            {"share_geh_below_5", fit.shareGehBelow5},
+                           {"largest_geh", fit.largestGeh},
                            {"links_off_count", fit.linksOff}}}};
 }
 

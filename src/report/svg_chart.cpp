@@ -22,21 +22,24 @@ std::string line(double x0, double y0, double x1, double y1, const std::string& 
 
 std::string yGrid(const ChartFrame& frame) {
   std::string svg;
-  for (double tick : axisTicks(frame.y)) {
-    const double y = place(frame.y, tick);
+  const std::vector<double> ticks = axisTicks(frame.y);
+  const std::vector<std::string> labels = axisLabels(frame.y);
+  for (std::size_t k = 0; k < ticks.size(); ++k) {
+    const double y = place(frame.y, ticks[k]);
     svg += line(kPlotLeft, y, kPlotRight, y, "grid");
-    svg += text(kPlotLeft - 6, y + 4, "end",
-                frame.y.logarithmic ? tickLabel(tick) : tickLabel(tick, tickStep(frame.y)));
+    svg += text(kPlotLeft - 6, y + 4, "end", labels[k]);
   }
   return svg;
 }
 
 std::string xGrid(const ChartFrame& frame) {
   std::string svg;
-  for (double tick : axisTicks(frame.x)) {
-    const double x = place(frame.x, tick);
+  const std::vector<double> ticks = axisTicks(frame.x);
+  const std::vector<std::string> labels = axisLabels(frame.x);
+  for (std::size_t k = 0; k < ticks.size(); ++k) {
+    const double x = place(frame.x, ticks[k]);
     svg += line(x, kPlotTop, x, kPlotBottom, "grid");
-    svg += text(x, kPlotBottom + 16, "middle", tickLabel(tick, tickStep(frame.x)));
+    svg += text(x, kPlotBottom + 16, "middle", labels[k]);
   }
   return svg;
 }
@@ -140,8 +143,7 @@ std::string guideLine(const ChartFrame& frame, double x0, double y0, double x1, 
 }
 
 std::string barMarks(const ChartFrame& frame, const std::vector<std::string>& categories,
-                     const std::vector<std::vector<double>>& series,
-                     const std::vector<std::string>& colours) {
+                     const std::vector<BarSeries>& series) {
   const double slot = (kPlotRight - kPlotLeft) / static_cast<double>(categories.size());
   const double barWidth = slot * 0.8 / static_cast<double>(series.size());
   const double zero = place(frame.y, 0);
@@ -149,12 +151,14 @@ std::string barMarks(const ChartFrame& frame, const std::vector<std::string>& ca
   for (std::size_t k = 0; k < categories.size(); ++k) {
     const double left = kPlotLeft + slot * static_cast<double>(k) + slot * 0.1;
     for (std::size_t s = 0; s < series.size(); ++s) {
-      const double top = place(frame.y, series[s][k]);
-      svg += "<rect class=\"mark bar\" x=\"" + pixel(left + barWidth * static_cast<double>(s)) +
-             "\" y=\"" + pixel(std::min(top, zero)) + "\" width=\"" + pixel(barWidth) +
-             "\" height=\"" + pixel(std::abs(zero - top)) + "\" fill=\"" + colours[s] +
-             "\"><title>" + escapeHtml(categories[k]) + ": " + significant(series[s][k]) +
-             "</title></rect>";
+      const double value = series[s].values[k];
+      const double top = place(frame.y, value);
+      svg += "<rect class=\"mark bar\" data-series=\"" + escapeHtml(series[s].name) + "\" x=\"" +
+             pixel(left + barWidth * static_cast<double>(s)) + "\" y=\"" +
+             pixel(std::min(top, zero)) + "\" width=\"" + pixel(barWidth) + "\" height=\"" +
+             pixel(std::abs(zero - top)) + "\" fill=\"" + series[s].colour + "\"><title>" +
+             escapeHtml(categories[k]) + ", " + escapeHtml(series[s].name) + ": " +
+             significant(value) + "</title></rect>";
     }
     const double middle = left + slot * 0.4;
     svg += text(middle, kPlotBottom + 12, "end", categories[k],
@@ -164,13 +168,13 @@ std::string barMarks(const ChartFrame& frame, const std::vector<std::string>& ca
   return svg;
 }
 
-std::string legend(const std::vector<std::string>& names, const std::vector<std::string>& colours) {
+std::string legend(const std::vector<BarSeries>& series) {
   std::string svg;
-  for (std::size_t s = 0; s < names.size(); ++s) {
+  for (std::size_t s = 0; s < series.size(); ++s) {
     const double y = kPlotTop + 8 + 16 * static_cast<double>(s);
-    svg += "<rect x=\"" + pixel(kPlotRight - 120) + "\" y=\"" + pixel(y - 9) +
-           "\" width=\"10\" height=\"10\" fill=\"" + colours[s] + "\"/>";
-    svg += text(kPlotRight - 104, y, "start", names[s]);
+    svg += "<rect class=\"key\" x=\"" + pixel(kPlotRight - 150) + "\" y=\"" + pixel(y - 9) +
+           "\" width=\"10\" height=\"10\" fill=\"" + series[s].colour + "\"/>";
+    svg += text(kPlotRight - 134, y, "start", series[s].name);
   }
   return svg;
 }

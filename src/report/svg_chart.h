@@ -63,16 +63,25 @@ std::string polyline(const ChartFrame& frame, const std::vector<double>& xs,
 std::string guideLine(const ChartFrame& frame, double x0, double y0, double x1, double y1,
                       const std::string& label);
 
-/// Bars for categories 0 .. K-1 spread evenly over the x span: series s of
-/// `series` (each of K values) drawn as the s-th of the bars side by side
-/// in each category, in fill colour `colours[s]`; categories[k] written
-/// below each group and `titles` of each bar as its tooltip ("category:
-/// value"). Prints nothing.
-std::string barMarks(const ChartFrame& frame, const std::vector<std::string>& categories,
-                     const std::vector<std::vector<double>>& series,
-                     const std::vector<std::string>& colours);
+// One series of bars: its name (the legend's, and each bar's data-series
+// attribute), its fill colour and one value per category.
+struct BarSeries {
+  std::string name;
+  std::string colour;
+  std::vector<double> values;
+};
 
-/// A legend of coloured squares and names at the top right of the plot.
-std::string legend(const std::vector<std::string>& names, const std::vector<std::string>& colours);
+/// Bars for categories 0 .. K-1 spread evenly over the x span: series s
+/// drawn as the s-th of the bars side by side in each category, each a
+/// rect class="mark bar" data-series="name" in the series' colour with its
+/// tooltip ("category, name: value"); categories[k] written below each
+/// group.
+/// REQUIRES every series to hold K values. Prints nothing.
+std::string barMarks(const ChartFrame& frame, const std::vector<std::string>& categories,
+                     const std::vector<BarSeries>& series);
+
+/// A legend of the series' coloured squares (class="key") and names at the
+/// top right of the plot. Prints nothing.
+std::string legend(const std::vector<BarSeries>& series);
 
 }  // namespace veldmark

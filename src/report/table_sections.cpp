@@ -12,7 +12,9 @@
 namespace veldmark {
 namespace {
 
-const std::vector<std::string> kEndColours = {"#4a7ab5", "#e08a3c"};
+constexpr const char* kOriginColour = "#4a7ab5";
+constexpr const char* kDestinationColour = "#e08a3c";
+constexpr const char* kReferenceColour = "#9a9a9a";
 
 struct TripEnds {
   std::vector<double> origins;       // row sums, zone order
@@ -41,32 +43,78 @@ std::vector<int> largest(int size, int count, Key key) {
   return order;
 }
 
-std::string tripEndChart(const ZoneTable& table, const TripEnds& ends) {
-  const std::vector<int> drawn = largest(table.zoneCount(), kTripEndZonesDrawn, [&](int k) {
-    return ends.origins[k] + ends.destinations[k];
+// The zones drawn: those with the most trip ends, the reference's counted too.
+std::vector<int> drawnZones(const ZoneTable& table, const TripEnds& ends,
+                            const ReferenceComparison* comparison) {
+  return largest(table.zoneCount(), kTripEndZonesDrawn, [&](int k) {
+    const double reference =
+        comparison ? comparison->referenceOrigins[k] + comparison->referenceDestinations[k] : 0.0;
+    return ends.origins[k] + ends.destinations[k] + reference;
   });
-  std::vector<std::string> categories;
-  std::vector<std::vector<double>> series(2);
-  double most = 1;
-  for (int k : drawn) {
-    categories.push_back(std::to_string(table.zones[k]));
-    series[0].push_back(ends.origins[k]);
-    series[1].push_back(ends.destinations[k]);
-    most = std::max({most, ends.origins[k], ends.destinations[k]});
-  }
-  ChartFrame frame = linearFrame("trip-ends", "Origin and destination totals", 0, 1, 0, most);
-  frame.xLabel = "zone";
-  frame.yLabel = "trips";
-  return chartStart(frame, false) + barMarks(frame, categories, series, kEndColours) +
-         legend({"origins", "destinations"}, kEndColours) + chartEnd();
 }
 
-std::string tripEndTable(const ZoneTable& table, const TripEnds& ends) {
-  std::string html = "<div class=\"scroll\"><table class=\"numbers\">" +
-                     tableRow({"zone", "origins", "destinations"}, true);
-  for (int k = 0; k < table.zoneCount(); ++k) {
-    html += tableRow({std::to_string(table.zones[k]), fixed(ends.origins[k], 1),
-                      fixed(ends.destinations[k], 1)});
+// One bar chart of the drawn zones: each series' value at each zone.
+std::string tripEndChart(const std::string& name, const std::string& title, const ZoneTable& table,
+                         const std::vector<int>& drawn, std::vector<BarSeries> series) {
+  std::vector<std::string> categories;
+  double most = 1;
+  for (int k : drawn) categories.push_back(std::to_string(table.zones[k]));
+  for (BarSeries& one : series) {
+    std::vector<double> all = std::move(one.values);
+    for (int k : drawn) {
+      one.values.push_back(all[k]);
+      most = std::max(most, all[k]);
+    }
+  }
+  ChartFrame frame = linearFrame(name, title, 0, 1, 0, most);
+  frame.xLabel = "zone";
+  frame.yLabel = "trips";
+  return chartStart(frame, false) + barMarks(frame, categories, series) + legend(series) +
+         chartEnd();
+}
+
+std::string figure(const std::string& chart, const std::string& caption) {
+  return "<figure>" + chart + "<figcaption>" + caption + "</figcaption></figure>";
+}
+
+// Without a reference one chart of both ends; with one, a chart for each
+// end with the reference's bar beside the estimate's.
+std::string tripEndCharts(const ReportData& data, const TripEnds& ends) {
+  const ReferenceComparison* comparison = data.comparison;
+  const std::vector<int> drawn = drawnZones(data.table, ends, comparison);
+  if (comparison == nullptr) {
+    return figure(tripEndChart("trip-ends", "Origin and destination totals", data.table, drawn,
+                               {{"origins", kOriginColour, ends.origins},
+                                {"destinations", kDestinationColour, ends.destinations}}),
+                  "Origin and destination totals of the zones with the most trips");
+  }
+  return "<div class=\"charts\">" +
+         figure(tripEndChart("origins", "Origin totals, estimate and reference", data.table, drawn,
+                             {{"estimate", kOriginColour, ends.origins},
+                              {"reference", kReferenceColour, comparison->referenceOrigins}}),
+                "Origins: the estimate's beside the reference's") +
+         figure(tripEndChart("destinations", "Destination totals, estimate and reference",
+                             data.table, drawn,
+                             {{"estimate", kDestinationColour, ends.destinations},
+                              {"reference", kReferenceColour, comparison->referenceDestinations}}),
+                "Destinations: the estimate's beside the reference's") +
+         "</div>";
+}
+
+std::string tripEndTable(const ReportData& data, const TripEnds& ends) {
+  const ReferenceComparison* comparison = data.comparison;
+  std::vector<std::string> header = {"zone", "origins", "destinations"};
+  if (comparison) header.insert(header.end(), {"reference origins", "reference destinations"});
+  std::string html =
+      "<div class=\"scroll\"><table class=\"numbers zones\">" + tableRow(header, true);
+  for (int k = 0; k < data.table.zoneCount(); ++k) {
+    std::vector<std::string> row = {std::to_string(data.table.zones[k]), fixed(ends.origins[k], 1),
+                                    fixed(ends.destinations[k], 1)};
+    if (comparison) {
+      row.insert(row.end(), {fixed(comparison->referenceOrigins[k], 1),
+                             fixed(comparison->referenceDestinations[k], 1)});
+    }
+    html += tableRow(row);
   }
   return html + "</table></div>";
 }
@@ -94,12 +142,10 @@ std::string tripEndsSection(const ReportData& data) {
   const TripEnds ends = tripEnds(data.table);
   return "<section id=\"trip-ends\"><h2>Trip ends</h2><p>Trips leaving (origins) and reaching "
          "(destinations) each zone; the " +
-         std::to_string(kTripEndZonesDrawn) +
-         " zones with the most trips are drawn, every zone is in the table.</p><figure>" +
-         tripEndChart(data.table, ends) +
-         "<figcaption>Origin and destination totals of the zones with the most "
-         "trips</figcaption></figure>" +
-         tripEndTable(data.table, ends) + "</section>";
+         std::to_string(kTripEndZonesDrawn) + " zones with the most trips" +
+         (data.comparison ? " (the reference's counted too)" : "") +
+         " are drawn, every zone is in the table.</p>" + tripEndCharts(data, ends) +
+         tripEndTable(data, ends) + "</section>";
 }
 
 std::string tableSection(const ReportData& data) {

@@ -57,13 +57,24 @@ void linksWithoutCount(const RunPieces& pieces, std::vector<Warning>& warnings) 
                              shortestNumber(kFlowFloor) + ": " + listed});
 }
 
-void iterationLimit(const RunSummary& summary, std::vector<Warning>& warnings) {
-  if (summary.converged || summary.iterations.empty()) return;
+void iterationLimit(const RunPieces& pieces, const RunSummary& summary,
+                    std::vector<Warning>& warnings) {
+  if (pieces.estimate.linearised.converged || summary.iterations.empty()) return;
   warnings.push_back(Warning{
       "the estimation stopped at the " + std::to_string(kMaxOuterIterations) +
       "-iteration limit without reaching the tolerance " + shortestNumber(kConvergenceTolerance) +
       " (last average O-D flow difference: " + shortestNumber(summary.iterations.back().average) +
       ")"});
+}
+
+// Below the tolerance, yet not at the optimum: the average alone would read
+// as convergence, so the run is said to have stopped, and why.
+void stoppedShort(const RunPieces& pieces, const RunSummary& summary,
+                  std::vector<Warning>& warnings) {
+  if (!pieces.estimate.linearised.converged || summary.outcome.optimumReached) return;
+  warnings.push_back(Warning{"the estimation stopped after " +
+                             std::to_string(summary.iterations.size()) +
+                             " iterations, not converged: " + summary.outcome.stoppedBecause});
 }
 
 void pivotStops(const RunSummary& summary, std::vector<Warning>& warnings) {
@@ -158,10 +169,11 @@ std::vector<Warning> collectWarnings(const RunPieces& pieces, const RunSummary& 
   }
   unmatchedFlowLines(pieces, warnings);
   linksWithoutCount(pieces, warnings);
-  iterationLimit(summary, warnings);
+  iterationLimit(pieces, summary, warnings);
   pivotStops(summary, warnings);
   failedChecks(summary, warnings);
   countsMissed(pieces, summary, warnings);
+  stoppedShort(pieces, summary, warnings);
   countFit(summary, warnings);
   levelStops(summary, warnings);
   return warnings;

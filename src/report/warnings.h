@@ -16,8 +16,11 @@ namespace veldmark {
 /// that ended at the pass cap, at a singular basis or without a leaving
 /// position (the iterations of each); failed inverse checks; links whose
 /// estimated flow is off the count (summary.fitStatistics.linksOff > 0),
-/// naming the worst. Reads summary.inputs, iterations, converged, fit and
-/// fitStatistics. Allocates; prints nothing.
+/// naming the worst; last, a run whose average fell below the tolerance
+/// but which did not reach its optimum (summary.outcome), as "stopped ...,
+/// not converged" with the reason. Reads summary.inputs, iterations,
+/// outcome, fit and fitStatistics and the estimate's record. Allocates;
+/// prints nothing.
 std::vector<Warning> collectWarnings(const RunPieces& pieces, const RunSummary& summary);
 
 }  // namespace veldmark

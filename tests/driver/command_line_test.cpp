@@ -74,6 +74,10 @@ void expectOneMessageLine(const RunResult& run, const std::string& part) {
   EXPECT_EQ(run.err.back(), '\n');
 }
 
+const std::string kUsageLine =
+    "veldmark: usage: veldmark [OPTION\xe2\x80\xa6] BASE ABSTRACT FLOWS [TRIPS] (veldmark --help "
+    "for more)\n";
+
 // Each file is read before the next argument is looked at; a missing
 // argument stops the run without a line end, a missing file with a message.
 TEST(CommandLine, MissingArgumentsAndFilesStopTheRun) {
@@ -86,7 +90,8 @@ TEST(CommandLine, MissingArgumentsAndFilesStopTheRun) {
     RunResult run = runVeldmark(args, dir.path());
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(maskClock(run.out), start() + "argument(s) missing...");
-    EXPECT_EQ(run.err, "");
+    // Only a run without any file argument adds the usage line.
+    EXPECT_EQ(run.err, count == 0 ? kUsageLine : "");
     EXPECT_EQ(dir.entries(), inputs);
     if (count == 0) continue;
     args.back() = "absent.txt";
@@ -95,6 +100,12 @@ TEST(CommandLine, MissingArgumentsAndFilesStopTheRun) {
     EXPECT_EQ(maskClock(run.out), start());
     expectOneMessageLine(run, "veldmark: absent.txt: cannot open: ");
   }
+  // Options without any file: the same console, the same usage line.
+  Inputs dir;
+  const RunResult optionsOnly = runVeldmark({"--no-progress", "--fit=f.csv"}, dir.path());
+  EXPECT_EQ(optionsOnly.exitCode, 1);
+  EXPECT_EQ(maskClock(optionsOnly.out), start() + "argument(s) missing...");
+  EXPECT_EQ(optionsOnly.err, kUsageLine);
 }
 
 TEST(CommandLine, ThreeArgumentsWriteTheDefaultFileAndLaterOnesAreIgnored) {

@@ -1,6 +1,7 @@
 // Every message the programs can print is documented: veldmark's in
 // docs/GUIDE.md and in README.md, veldmark-convert's (src/convert and
-// src/formats) in docs/GUIDE.md and its manual page. The messages are
+// src/formats) and veldmark-assign's (src/assign, src/assignment and
+// src/network) in docs/GUIDE.md and their manual pages. The messages are
 // collected from the sources as patterns in which a '*' stands for one or
 // more characters computed at run time (paths, numbers, system error texts;
 // written FILE, LINE, ... in the documents).
@@ -20,17 +21,26 @@ namespace {
 // Each expression in the sources under `src` that builds a message
 // (Status{...}, lineError(reader, ...), tntpLineError(path, line, ...),
 // .message = ..., Warning{...}, up to the ';' that ends it), in the folders
-// `converter` says (src/convert and src/formats, or all the others), gives
+// `program` says (see programOf), gives
 // its string literals in order, with a '*' wherever a '+' joins code to them.
 // A literal holding "missing..." (the driver's console texts) is a pattern of
 // its own.
-std::set<std::string> messagePatterns(bool converter) {
+enum class Program { kVeldmark, kConvert, kAssign };
+
+// The program whose messages the source folder `folder` holds.
+Program programOf(const std::string& folder) {
+  if (folder == "convert" || folder == "formats") return Program::kConvert;
+  if (folder == "assign" || folder == "assignment" || folder == "network") return Program::kAssign;
+  return Program::kVeldmark;
+}
+
+std::set<std::string> messagePatterns(Program program) {
   std::set<std::string> patterns;
   for (const auto& entry :
        std::filesystem::recursive_directory_iterator(VELDMARK_SOURCE_DIR "/src")) {
     if (!entry.is_regular_file()) continue;
     const std::string folder = entry.path().parent_path().filename();
-    if ((folder == "convert" || folder == "formats") != converter) continue;
+    if (programOf(folder) != program) continue;
     const std::string code = testing::readFile(entry.path());
     std::string pattern;
     bool inMessage = false, joined = false;
@@ -119,7 +129,7 @@ void expectDocumented(const std::set<std::string>& patterns,
 }
 
 TEST(Messages, EveryMessageInTheSourcesIsInTheGuideAndTheReadme) {
-  const std::set<std::string> patterns = messagePatterns(false);
+  const std::set<std::string> patterns = messagePatterns(Program::kVeldmark);
   EXPECT_GE(patterns.size(), 15u);  // the collection itself works
   for (const char* known :
        {"*: cannot open: *", "negative observed flow", "argument(s) missing...",
@@ -129,10 +139,13 @@ TEST(Messages, EveryMessageInTheSourcesIsInTheGuideAndTheReadme) {
   }
   EXPECT_FALSE(matches("x: cannot open: ", "*: cannot open: *"));
   expectDocumented(patterns, {"docs/GUIDE.md", "README.md"});
-  const std::set<std::string> converter = messagePatterns(true);
+  const std::set<std::string> converter = messagePatterns(Program::kConvert);
   EXPECT_EQ(converter.count("*:*: no * value"), 1u);
   EXPECT_EQ(converter.count("column * is not a number"), 1u);
   expectDocumented(converter, {"docs/GUIDE.md", "docs/veldmark-convert.1"});
+  const std::set<std::string> assign = messagePatterns(Program::kAssign);
+  EXPECT_EQ(assign.count("the link joins node * to itself"), 1u);
+  expectDocumented(assign, {"docs/GUIDE.md", "docs/veldmark-assign.1"});
 }
 
 }  // namespace

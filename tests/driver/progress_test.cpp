@@ -89,7 +89,10 @@ TEST(Progress, LineOnlyOnATerminalErasedAtTheEndConsoleUnchanged) {
   ASSERT_EQ(shown.exitCode, 0);
   EXPECT_EQ(maskClock(shown.out), maskClock(plain.out));
   const std::string erase = "\r\033[K";
-  EXPECT_EQ(shown.terminal.rfind(erase + "iteration 1, pass 1, ", 0), 0u) << shown.terminal;
+  // The run's limits beside its counts: 25 iterations, 500 passes in each.
+  EXPECT_EQ(shown.terminal.rfind(erase + "iteration 1 of at most 25, pass 1 of at most 500, ", 0),
+            0u)
+      << shown.terminal;
   EXPECT_NE(shown.terminal.find(" passes/s, 0:0"), std::string::npos);
   // Erased before the warnings, and one line rewritten in place until then.
   ASSERT_GE(shown.terminal.size(), 2 * erase.size() + warnings.size());
@@ -115,21 +118,25 @@ TEST(Progress, LineOnlyOnATerminalErasedAtTheEndConsoleUnchanged) {
 }
 
 TEST(Progress, TextAndRateOfRedraws) {
-  EXPECT_EQ(progressText(2, 317, 634, 64.9), "iteration 2, pass 317, 9.8 passes/s, 1:04");
-  EXPECT_EQ(progressText(1, 1, 1, 0.0), "iteration 1, pass 1, 0.0 passes/s, 0:00");
-  EXPECT_EQ(progressText(3, 9, 5000, 3725.0), "iteration 3, pass 9, 1.3 passes/s, 1:02:05");
+  const ProgressLimits limits{25, 500};
+  EXPECT_EQ(progressText(2, 317, limits, 634, 64.9),
+            "iteration 2 of at most 25, pass 317 of at most 500, 9.8 passes/s, 1:04");
+  EXPECT_EQ(progressText(1, 1, limits, 1, 0.0),
+            "iteration 1 of at most 25, pass 1 of at most 500, 0.0 passes/s, 0:00");
+  EXPECT_EQ(progressText(3, 9, {7, 40}, 5000, 3725.0),
+            "iteration 3 of at most 7, pass 9 of at most 40, 1.3 passes/s, 1:02:05");
   // A burst of passes draws once; the line is erased once.
   std::ostringstream terminal;
-  ProgressLine line = startProgress(terminal, true);
+  ProgressLine line = startProgress(terminal, true, limits);
   const auto hook = progressHook(line);
   for (int pass = 1; pass <= 1000; ++pass) hook(1, pass);
   eraseProgress(line);
   eraseProgress(line);
   const std::string text = terminal.str();
-  EXPECT_EQ(text.rfind("\r\033[Kiteration 1, pass 1, ", 0), 0u);
+  EXPECT_EQ(text.rfind("\r\033[Kiteration 1 of at most 25, pass 1 of at most 500, ", 0), 0u);
   EXPECT_EQ(text.find("\r\033[K", 1), text.size() - 4) << text;  // drawn once, erased once
   std::ostringstream none;
-  ProgressLine off = startProgress(none, false);
+  ProgressLine off = startProgress(none, false, limits);
   EXPECT_FALSE(progressHook(off));
   eraseProgress(off);
   EXPECT_EQ(none.str(), "");

@@ -85,17 +85,21 @@ TEST(CsvNetwork, EveryBadTableIsNamedWithItsLine) {
   const std::string links = dir.write("link.csv", kLinks);
   const struct {
     const char* linksText;  // nullptr: kLinks
-    const char* countsText;
+    std::string countsText;
     const char* message;  // after the file name
   } cases[] = {
       {"from,to_node_id\n1,2\n", "from_node_id,to_node_id,count\n",
-       "link.csv:1: no column "
-       "from_node_id in the header"},
+       "link.csv:1: no column from_node_id in the header (its columns: from, to_node_id)"},
+      {"FROM_NODE_ID,to_node_id,From_Node_Id\n1,2\n", "",
+       "link.csv:1: column from_node_id is named twice in the header"},
       {"from_node_id,to_node_id\n1\n", "", "link.csv:2: no to_node_id value"},
       {"from_node_id,to_node_id\n1,2.5\n", "", "link.csv:2: node ids must be whole numbers"},
       {"from_node_id,to_node_id\n", "", "link.csv: no link records"},
       {nullptr, "from_node_id,to_node_id,flow\n1,2,3\n",
-       "counts.csv:1: no column count in the header"},
+       "counts.csv:1: no column count in the header (its columns: from_node_id, to_node_id, "
+       "flow); name the count column with --count-column"},
+      {nullptr, std::string("from_node_id,to_node_id,count\n1,2,3") + '\0' + "9\n",
+       "counts.csv:2: NUL byte (not a text file, or a damaged one)"},
       {nullptr, "from_node_id,to_node_id,count\n1,2,\n", "counts.csv:2: no count value"},
       {nullptr, "from_node_id,to_node_id,count\n1,2,-4\n",
        "counts.csv:2: observed flow \"-4\" is not a non-negative number"},

@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 #include <hdf5.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "formats/hdf5_handle.h"
@@ -21,11 +25,11 @@ namespace {
 using testing::readFile;
 using testing::ScratchDir;
 
-// A table of n zones numbered 7, 5, 9, ... (not in order) whose values need
+// A table of n zones numbered 7, 5, 11, 9, ... (not in order) whose values need
 // every bit of a double.
 ZoneTable sampleTable(int n) {
   ZoneTable table;
-  for (int i = 0; i < n; ++i) table.zones.push_back(i % 2 == 0 ? 7 + 2 * i : 5 + 2 * i);
+  for (int i = 0; i < n; ++i) table.zones.push_back(i % 2 == 0 ? 7 + 2 * i : 3 + 2 * i);
   for (int k = 0; k < n * n; ++k) table.values.push_back(k / 3.0 + 1e-9 * k);
   return table;
 }
@@ -82,6 +86,36 @@ TEST(OmxFile, WritesTheOpenMatrixLayoutAndReadsItBack) {
   }
 }
 
+// The file follows the trip table's replace rules: a symbolic link stays a
+// link to the new file, every hard link shows it, a device is written
+// through (never renamed over), and no temporary file stays behind.
+TEST(OmxFile, WritesLikeEveryOtherOutput) {
+  ScratchDir dir;
+  const ZoneTable table = sampleTable(4);
+  dir.write("target.omx", "old");
+  ASSERT_EQ(symlink("target.omx", dir.file("link.omx").c_str()), 0);
+  ASSERT_TRUE(writeOmxTable(dir.file("link.omx"), table).ok());
+  struct stat info;
+  ASSERT_EQ(lstat(dir.file("link.omx").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ZoneTable back;
+  ASSERT_TRUE(readOmxTable(dir.file("target.omx"), back).ok());
+  EXPECT_EQ(back.values, table.values);
+
+  dir.write("one.omx", "old");
+  ASSERT_EQ(link(dir.file("one.omx").c_str(), dir.file("two.omx").c_str()), 0);
+  ASSERT_TRUE(writeOmxTable(dir.file("one.omx"), table).ok());
+  EXPECT_EQ(readFile(dir.file("two.omx")), readFile(dir.file("one.omx")));
+  EXPECT_TRUE(readOmxTable(dir.file("two.omx"), back).ok());
+
+  ASSERT_TRUE(writeOmxTable("/dev/null", table).ok());
+  ASSERT_EQ(stat("/dev/null", &info), 0);
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+  }
+}
+
 TEST(OmxFile, TheHdf5ToolsSeeTheLayout) {
   if (std::system("h5dump --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no h5dump";
   ScratchDir dir;
@@ -98,9 +132,10 @@ TEST(OmxFile, TheHdf5ToolsSeeTheLayout) {
 }
 
 // Writes a bare HDF5 file: the dataset `name` of `rows` x `columns` integers
-// 1, 2, 3, ... and, when `lookupSize` > 0, a lookup of that many zones.
+// 1, 2, 3, ... and, when `zones` is not empty, a lookup of those 64-bit zones.
 void writeForeignFile(const std::string& path, const char* name, hsize_t rows, hsize_t columns,
-                      hsize_t lookupSize) {
+                      const std::vector<std::int64_t>& numbers = {}) {
+  const hsize_t lookupSize = numbers.size();
   Hdf5Handle file(H5Fcreate(path.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT));
   Hdf5Handle data(H5Gcreate2(file.id, "/data", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT));
   const hsize_t dims[2] = {rows, columns};
@@ -115,31 +150,45 @@ void writeForeignFile(const std::string& path, const char* name, hsize_t rows, h
   Hdf5Handle lookupSpace(H5Screate_simple(1, &lookupSize, nullptr));
   Hdf5Handle zones(H5Dcreate2(lookup.id, "zone_number", H5T_STD_I64LE, lookupSpace.id, H5P_DEFAULT,
                               H5P_DEFAULT, H5P_DEFAULT));
-  const std::vector<std::int64_t> numbers(lookupSize, 40);
   H5Dwrite(zones.id, H5T_NATIVE_INT64, H5S_ALL, H5S_ALL, H5P_DEFAULT, numbers.data());
 }
 
 TEST(OmxFile, ReadsForeignFilesAndRefusesWhatIsNoSquareTable) {
   ScratchDir dir;
   ZoneTable table;
-  writeForeignFile(dir.file("plain.omx"), "walk", 2, 2, 0);
+  writeForeignFile(dir.file("plain.omx"), "walk", 2, 2);
   ASSERT_TRUE(readOmxTable(dir.file("plain.omx"), table).ok());
   EXPECT_EQ(table.zones, (std::vector<NodeId>{1, 2}));
   EXPECT_EQ(table.values, (std::vector<double>{1, 2, 3, 4}));
-  writeForeignFile(dir.file("wide-lookup.omx"), "walk", 2, 2, 2);
+  writeForeignFile(dir.file("wide-lookup.omx"), "walk", 2, 2, {40, -7});
   ASSERT_TRUE(readOmxTable(dir.file("wide-lookup.omx"), table).ok());
-  EXPECT_EQ(table.zones, (std::vector<NodeId>{40, 40}));
+  EXPECT_EQ(table.zones, (std::vector<NodeId>{40, -7}));
 
-  writeForeignFile(dir.file("oblong.omx"), "trips", 2, 3, 0);
-  writeForeignFile(dir.file("short-lookup.omx"), "trips", 3, 3, 2);
+  writeForeignFile(dir.file("oblong.omx"), "trips", 2, 3);
+  writeForeignFile(dir.file("short-lookup.omx"), "trips", 3, 3, {1, 2});
+  writeForeignFile(dir.file("twice.omx"), "trips", 2, 2, {40, 40});
+  writeForeignFile(dir.file("wide.omx"), "trips", 2, 2, {40, 4294967336});
+  ZoneTable odd = sampleTable(2);
+  odd.values[1] = std::nan("");
+  ASSERT_TRUE(writeOmxTable(dir.file("nan.omx"), odd).ok());
+  odd.values[1] = -1e-300;
+  ASSERT_TRUE(writeOmxTable(dir.file("negative.omx"), odd).ok());
+  odd.values[1] = 0.0;
+  odd.values[3] = HUGE_VAL;
+  ASSERT_TRUE(writeOmxTable(dir.file("infinite.omx"), odd).ok());
   dir.write("text.omx", "o_zone_id,d_zone_id,volume\n");
   const struct {
     const char* name;
     const char* message;
   } bad[] = {{"oblong.omx", "/data/trips is not a square matrix"},
              {"short-lookup.omx", "/lookup/zone_number does not hold one number per zone"},
+             {"twice.omx", "/lookup/zone_number: zone 40 given twice"},
+             {"wide.omx", "/lookup/zone_number: zone number 4294967336 outside the 32-bit range"},
+             {"nan.omx", "/data/trips: cell 7 to 5 is not a finite number"},
+             {"negative.omx", "/data/trips: cell 7 to 5 is negative"},
+             {"infinite.omx", "/data/trips: cell 5 to 5 is not a finite number"},
              {"text.omx", "not an HDF5 file"},
-             {"missing.omx", "not an HDF5 file"}};
+             {"missing.omx", "cannot open: No such file or directory"}};
   for (const auto& file : bad) {
     const Status status = readOmxTable(dir.file(file.name), table);
     EXPECT_EQ(status.message, dir.file(file.name) + ": " + file.message);

@@ -1,12 +1,15 @@
 // The reference table reader: the same table in all four layouts, each found
-// by its content, reads back as the same zones and values; the origin-block
-// layouts' bad inputs are named with their line.
+// by its content, reads back as the same dense table, also from a pipe; bad
+// and damaged inputs (NUL bytes, CR-only line ends, tables cut short, TNTP
+// metadata that lies, ambiguous CSV headers) are named with their line.
 #include "formats/reference_table.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <sstream>
+#include <thread>
 
 #include "formats/csv_table_writer.h"
 #include "formats/omx_file.h"
@@ -17,6 +20,28 @@ namespace veldmark {
 namespace {
 
 using testing::ScratchDir;
+
+// Reads `path` through a pipe (as `--reference <(cat path)` would).
+Status readThroughPipe(const std::string& path, ZoneTable& table) {
+  int ends[2];
+  if (pipe(ends) != 0) return Status{"no pipe"};
+  std::thread writer([&] {
+    const std::string content = testing::readFile(path);
+    std::size_t done = 0;
+    while (done < content.size()) {
+      const ssize_t wrote = write(ends[1], content.data() + done, content.size() - done);
+      if (wrote <= 0) break;
+      done += static_cast<std::size_t>(wrote);
+    }
+    close(ends[1]);
+  });
+  const std::string name = "/dev/fd/" + std::to_string(ends[0]);
+  // The name keeps the layout's extension out, as <(...) does.
+  const Status status = readReferenceTable(name, table);
+  writer.join();
+  close(ends[0]);
+  return status;
+}
 
 TEST(ReferenceTable, EveryLayoutFoundByContentReadsBackTheSameTable) {
   // Three zones 30, 10, 20 in base order; values that the trip table file
@@ -44,28 +69,57 @@ TEST(ReferenceTable, EveryLayoutFoundByContentReadsBackTheSameTable) {
             "0.14285714285714285;\nOrigin 20\n30 : 100.28571428571429; 10 : 100 ; 20 : 0 ;\n");
 
   for (const char* name : {"trips.txt", "long.txt", "matrix.dat", "tntp.tntp"}) {
-    ReferenceTable table;
+    ZoneTable table;
     ASSERT_TRUE(readReferenceTable(dir.file(name), table).ok()) << name;
     const std::string file = name;
+    // TNTP zones are 1..N: zone z sits at z - 1.
+    const auto at = [&](int i, int j) {
+      if (file != "tntp.tntp") return table.at(i, j);
+      return table.at(exact.zones[i] - 1, exact.zones[j] - 1);
+    };
     if (file == "tntp.tntp") {
-      EXPECT_EQ(table.zones.size(), 30u);  // TNTP zones are 1..N
+      EXPECT_EQ(table.zones.size(), 30u);
+      EXPECT_EQ(table.at(0, 0), 0.0);  // zone 1: named by no entry
     } else {
       EXPECT_EQ(table.zones, exact.zones) << name;
     }
+    ASSERT_EQ(table.values.size(), table.zones.size() * table.zones.size());
     const double tolerance = file == "trips.txt" ? 0.05 : 0.0;  // printed to one decimal
     for (int i = 0; i < 3; ++i) {
       for (int j = 0; j < 3; ++j) {
-        const auto entry = table.values.find({exact.zones[i], exact.zones[j]});
-        ASSERT_NE(entry, table.values.end()) << name;
-        EXPECT_LE(std::fabs(entry->second - exact.at(i, j)), tolerance) << name << i << j;
+        EXPECT_LE(std::fabs(at(i, j) - exact.at(i, j)), tolerance) << name << i << j;
       }
     }
+    // Read once: the same file through a pipe gives the same table (a TNTP
+    // table is known by its name, which a pipe does not have).
+    if (file == "tntp.tntp") continue;
+    ZoneTable piped;
+    ASSERT_TRUE(readThroughPipe(dir.file(name), piped).ok()) << name;
+    EXPECT_EQ(piped.zones, table.zones);
+    EXPECT_EQ(piped.values, table.values);
   }
-  ReferenceTable table;
-  ASSERT_TRUE(readReferenceTable(dir.file("tntp.tntp"), table).ok());
-  const ZoneTable dense = denseTable(table);
-  EXPECT_EQ(dense.at(0, 0), 0.0);  // zone 1: named by no entry
-  EXPECT_EQ(dense.at(29, 9), 200.0);
+}
+
+// A long CSV table in file order of first appearance, its header in any
+// case and with a byte order mark; a TNTP table with a byte order mark and
+// a total that agrees within its rounding.
+TEST(ReferenceTable, HeadersAndMetadataThatHold) {
+  ScratchDir dir;
+  ZoneTable table;
+  ASSERT_TRUE(readReferenceTable(dir.write("a.csv",
+                                           "\xEF\xBB\xBFvolume,D_ZONE_ID,o_zone_id\n"
+                                           "2.5,7,9\n1,9,7\n"),
+                                 table)
+                  .ok());
+  EXPECT_EQ(table.zones, (std::vector<NodeId>{9, 7}));
+  EXPECT_EQ(table.values, (std::vector<double>{0, 2.5, 1, 0}));
+  ASSERT_TRUE(readReferenceTable(dir.write("b.tntp",
+                                           "\xEF\xBB\xBF<NUMBER OF ZONES> 2\n"
+                                           "<TOTAL OD FLOW> 4\n<END OF METADATA>\n"
+                                           "Origin 1\n2 : 1.7;\nOrigin 2\n1 : 2.4;\n"),
+                                 table)
+                  .ok());
+  EXPECT_EQ(table.values, (std::vector<double>{0, 1.7, 2.4, 0}));
 }
 
 TEST(ReferenceTable, BadOriginBlocksAndTablesAreNamedWithTheirLine) {
@@ -84,16 +138,41 @@ TEST(ReferenceTable, BadOriginBlocksAndTablesAreNamedWithTheirLine) {
       {"e.txt", "Origin 1\n1 : two;\n", ":2: value is not a number"},
       {"f.txt", "Origin 1\n1 2;\n", ":2: entry \"destination : value\" expected"},
       {"g.txt", "Origin\n", ":1: \"Origin N\" expected"},
-      {"h.csv", "o_zone_id,d_zone_id\n1,2\n", ":1: no column volume in the header"},
-      {"i.csv", "o_zone_id,d_zone_id,volume\n1,2,3\n1,2,4\n", ":3: pair given twice"},
+      {"h.csv", "o_zone_id,d_zone_id\n1,2\n",
+       ":1: no column volume in the header (its columns: o_zone_id, d_zone_id)"},
+      {"i.csv", "o_zone_id,d_zone_id,volume\n1,2,3\n1,2,4\n", ":3: pair 1 to 2 given twice"},
       {"j.csv", "o_zone_id,d_zone_id,volume\n1,x,3\n", ":2: zone ids must be whole numbers"},
       {"k.dat", "neither blocks nor a table\n", ": not a trip table in a known layout"},
+      {"l.csv", "o_zone_id,d_zone_id,Volume,volume\n1,2,3,4\n",
+       ":1: column volume is named twice in the header"},
+      {"m.csv", "o_zone_id,d_zone_id,volume\n1,2,-3\n", ":2: value is negative"},
+      {"n.txt", "Origin 1\n1 : inf;\n", ":2: value is not a finite number"},
+      {"p.txt", "Origin 1\r2 : 3;\r1 : 4;\r",
+       ":1: lines end with a CR alone; convert the line ends to LF"},
+      // TNTP tables cut short or whose metadata does not hold.
+      {"q.tntp", "<NUMBER OF ZONES> 2\n<END OF METADATA>\n",
+       ": no Origin block (the table is cut short after its header)"},
+      {"r.tntp", "<NUMBER OF ZONES> 3\n<END OF METADATA>\nOrigin 1\n2 : 5;\n",
+       ": <NUMBER OF ZONES> is 3 but no zone above 2 is named (is the table cut short?)"},
+      {"s.tntp",
+       "<NUMBER OF ZONES> 2\n<TOTAL OD FLOW> 12.0\n<END OF METADATA>\nOrigin 1\n2 : 5;\n"
+       "Origin 2\n1 : 3;\n",
+       ": <TOTAL OD FLOW> is 12.0 but the entries sum to 8 (is the table cut short?)"},
+      {"t.tntp", "<NUMBER OF ZONES> 2.5\n<END OF METADATA>\nOrigin 1\n",
+       ": <NUMBER OF ZONES> is not a whole number"},
   };
   for (const auto& c : cases) {
-    ReferenceTable table;
+    ZoneTable table;
     const std::string path = dir.write(c.name, c.text);
-    EXPECT_EQ(readReferenceTable(path, table).message, path + c.message);
+    const std::string message = readReferenceTable(path, table).message;
+    EXPECT_EQ(message, path + c.message);
   }
+  // A NUL byte is damage, never the end of a number ("3<NUL>9" is not 3).
+  ZoneTable table;
+  const std::string nul =
+      dir.write("nul.csv", std::string("o_zone_id,d_zone_id,volume\n3") + '\0' + "9,1,2\n");
+  EXPECT_EQ(readReferenceTable(nul, table).message,
+            nul + ":2: NUL byte (not a text file, or a damaged one)");
 }
 
 }  // namespace

@@ -38,6 +38,15 @@ TEST(ReadLinkFlowFile, SetsMatchingLinksInTurn) {
   EXPECT_EQ(flows(net, true), (std::vector<double>{12, 0, 2, 4, 7}));
 }
 
+TEST(ReadLinkFlowFile, ToNodeEndsWhereItsDigitsDo) {
+  ScratchDir dir;
+  AbstractNetwork net = network();
+  const std::string body = "5 7,  714 0\n  7  5,  1234 74\n4 6;;;6 1\n";
+  ASSERT_TRUE(readLinkFlowFile(dir.write("flow.txt", flowFile(body)), net).ok());
+  EXPECT_EQ(flows(net), (std::vector<double>{714, 1234, 0, 0, 6}));
+  EXPECT_EQ(flows(net, true), (std::vector<double>{0, 74, 0, 0, 1}));
+}
+
 TEST(ReadLinkFlowFile, ShortFilesLeaveFlowsAtZero) {
   ScratchDir dir;
   for (const std::string& content : {std::string(), std::string("a\nb\n"), flowFile("")}) {
@@ -71,9 +80,14 @@ TEST(ReadLinkFlowFile, ReportsBadLines) {
       {"5 7   1e3x 0", ":7: flow value expected"},
       {"3 8   1 2   3x 4", ":7: flow value expected"},
       {"5 7   1e3 2x", ""},
-      {"5 7abc   1", ":7: to node expected"},
       {"5.0 7   1", ":7: from node expected"},
-      {"5 7e0   1", ":7: to node expected"},
+      // The to-node ends where its digits do; the 3 characters after it are
+      // the separator, whatever they are, as long as they take no part of the flow.
+      {"5 7,  714 0", ""},
+      {"5 7abc   1", ""},
+      {"5 7e0   1", shortSeparator},
+      {"5 7,  1,5 0", ":7: flow value expected"},
+      {"5 -x   1", ":7: to node expected"},
       {"4294967301 7   1", ":7: node number out of range"},
       {"5 -4294967289   1", ":7: node number out of range"},
       {"5 7   1\n" + std::string("5 7 \0 5.0 0", 12),

@@ -2,7 +2,9 @@
 # Opens the HTML reports of two runs in headless Chromium (browser_check.py):
 # siouxfalls with its true table as the reference, and a generated network of
 # 300 zones. Fails on any console error, missing section or chart without its
-# marks; leaves the pages and their screenshots in OUT_DIR. A control page
+# marks (the GEH chart's points, the legends, the reference's trip ends among
+# them), a verdict not on the first screen, or a zone table that does not
+# print whole; leaves the pages and their screenshots in OUT_DIR. A control page
 # with a console error and a missing image must be caught as failing.
 #
 #   browser_test.sh VELDMARK VELDMARK_GENERATE OUT_DIR
@@ -37,13 +39,14 @@ iterations=$(run "$out/siouxfalls" --reference "$data/SiouxFalls_trips.tntp" \
   "$data/veldmark/base.txt" "$data/veldmark/abstract.txt" "$data/veldmark/flows.txt")
 python3 "$here/browser_check.py" "$out/siouxfalls/report.html" "$out/siouxfalls.png" \
   --links "$(links "$data/veldmark/abstract.txt")" --iterations "$iterations" \
-  --sections run,convergence,fit,trip-ends,table,comparison
+  --sections verdict,run,convergence,fit,trip-ends,table,comparison --reference-zones 24 \
+  --verdict-first
 
 "$generate" "$out/grid300" 300 3 >/dev/null
 iterations=$(run "$out/grid300" base.txt abstract.txt flows.txt)
 python3 "$here/browser_check.py" "$out/grid300/report.html" "$out/grid300.png" \
   --links "$(links "$out/grid300/abstract.txt")" --iterations "$iterations" \
-  --sections run,convergence,fit,trip-ends,table
+  --sections verdict,run,convergence,fit,trip-ends,table --verdict-first
 
 printf '<!DOCTYPE html><p>control</p><img src="absent.png"><script>console.error("x")</script>' \
   >"$out/control.html"

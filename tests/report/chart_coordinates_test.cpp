@@ -34,16 +34,24 @@ TEST(ChartCoordinates, AxesPlaceValuesOnTheirPixels) {
   const Axis span = spanAxis(5.2e6, 6.9e6, 300, 16);  // steps of 5e5
   EXPECT_EQ(span.low, 5e6);
   EXPECT_EQ(span.high, 7e6);
-  EXPECT_EQ(tickLabel(0), "0");
-  EXPECT_EQ(tickLabel(2.5), "2.5");
-  EXPECT_EQ(tickLabel(40000), "40k");
-  EXPECT_EQ(tickLabel(1.25e6), "1.25M");
-  EXPECT_EQ(tickLabel(0.001), "1e-03");
-  // With the step, neighbouring ticks differ: 10.65M and 10.70M, 1.0 and 1.5.
-  EXPECT_EQ(tickLabel(10.65e6, 5e4), "10.65M");
-  EXPECT_EQ(tickLabel(10.7e6, 5e4), "10.70M");
-  EXPECT_EQ(tickLabel(1, 0.5), "1.0");
-  EXPECT_EQ(tickLabel(40000, 20000), "40k");
+}
+
+// Every label of an axis in one number style: one unit (none, k, M or a
+// shared power of ten) and one count of decimals; decades plain or all as
+// powers of ten.
+TEST(ChartCoordinates, EachAxisLabelsItsTicksInOneStyle) {
+  using Labels = std::vector<std::string>;
+  EXPECT_EQ(axisLabels(linearAxis(0, 87, 0, 1)), (Labels{"0", "20", "40", "60", "80", "100"}));
+  EXPECT_EQ(axisLabels(linearAxis(0, 19000, 0, 1)), (Labels{"0", "5k", "10k", "15k", "20k"}));
+  EXPECT_EQ(axisLabels(linearAxis(0, 2.2, 0, 1)),
+            (Labels{"0.0", "0.5", "1.0", "1.5", "2.0", "2.5"}));
+  EXPECT_EQ(axisLabels(spanAxis(10.6e6, 10.8e6, 0, 1)),
+            (Labels{"10.60M", "10.65M", "10.70M", "10.75M", "10.80M"}));
+  EXPECT_EQ(axisLabels(linearAxis(0, 0.0042, 0, 1)),
+            (Labels{"0", "1e-3", "2e-3", "3e-3", "4e-3", "5e-3"}));
+  EXPECT_EQ(axisLabels(logAxis(0.0004, 3, 0, 1)),
+            (Labels{"1e-4", "1e-3", "1e-2", "1e-1", "1e0", "1e1"}));
+  EXPECT_EQ(axisLabels(logAxis(0.001, 4.03, 0, 1)), (Labels{"0.001", "0.01", "0.1", "1", "10"}));
 }
 
 TEST(ChartCoordinates, HeatMapCellsOfAKnownTable) {
@@ -59,6 +67,14 @@ TEST(ChartCoordinates, HeatMapCellsOfAKnownTable) {
   EXPECT_NE(svg.find("x=\"48\" y=\"348\" width=\"300\" height=\"300\" fill=\"hsl(215,70%,64%)\""),
             std::string::npos);
   EXPECT_NE(svg.find("<title>7 \xe2\x86\x92 9: 4.0</title>"), std::string::npos);
+  // The legend below the map: a key for 1 trip and one for the largest cell,
+  // each in the shade its cell would have.
+  EXPECT_EQ(count(svg, "class=\"key\""), 2);
+  EXPECT_NE(svg.find("fill=\"hsl(215,70%,64%)\"><title>1</title>"), std::string::npos);
+  EXPECT_NE(svg.find("fill=\"hsl(215,70%,22%)\"><title>4</title>"), std::string::npos);
+  // Larger tables: a key per power of ten up to the largest cell.
+  EXPECT_EQ(count(heatMapSvg(ZoneTable{{7, 9}, {0, 12345.6, 1, 0}}), "class=\"key\""), 6);
+  EXPECT_EQ(count(heatMapSvg(ZoneTable{{7, 9}, {0, 0, 0, 0}}), "class=\"key\""), 0);
 }
 
 TEST(ChartCoordinates, PointsBinsAndBars) {
@@ -75,7 +91,7 @@ TEST(ChartCoordinates, PointsBinsAndBars) {
   EXPECT_NE(binned.find("<title>10000 pairs</title>"), std::string::npos);
   // Two categories over 548 pixels: slots of 274, bars 0.8 of a slot wide.
   const ChartFrame bars = linearFrame("b", "b", 0, 1, 0, 20);  // y 0 .. 20 over 284 pixels
-  const std::string svg = barMarks(bars, {"a", "b"}, {{10, 20}}, {"red"});
+  const std::string svg = barMarks(bars, {"a", "b"}, {{"counts", "red", {10, 20}}});
   EXPECT_NE(svg.find("x=\"103.4\" y=\"158.0\" width=\"219.2\" height=\"142.0\""),
             std::string::npos);
   EXPECT_NE(svg.find("x=\"377.4\" y=\"16.0\" width=\"219.2\" height=\"284.0\""), std::string::npos);

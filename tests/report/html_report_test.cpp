@@ -32,9 +32,14 @@ RunSummary smallSummary() {
     iteration.objective = -average;
     summary.iterations.push_back(iteration);
   }
-  summary.converged = true;
+  summary.outcome.optimumReached = true;
   summary.tableTotal = 9;
-  for (int k = 0; k < 4; ++k) summary.fit.push_back(LinkFit{1, 2, 9 + k, 10.0 + k, 10.5 + k});
+  for (int k = 0; k < 4; ++k) {
+    summary.fit.push_back(LinkFit{1, 2, 9 + k, 10.0 + k, 10.5 + k, 0.5, 0.11 + k});
+  }
+  summary.fitStatistics.shareGehBelow5 = 1;
+  summary.fitStatistics.largestGeh = 3.11;
+  summary.fitStatistics.linksOff = 4;
   summary.warnings.push_back(Warning{"flows.txt:7: a <b>link</b> & more"});
   return summary;
 }
@@ -46,17 +51,29 @@ TEST(HtmlReport, EverySectionWithItsMarksAndEveryNameEscaped) {
   data.tripsPath = "out <&> 'x\".txt";
   data.table = ZoneTable{{1, 2, 3}, {0, 1, 2, 3, 0, 0, 0, 0, 3}};
   const std::string html = htmlReport(data);
-  for (const char* section : {"run", "convergence", "fit", "trip-ends", "table"}) {
-    EXPECT_NE(html.find("<section id=\"" + std::string(section) + "\">"), std::string::npos);
+  // The verdict first, then the run and its details.
+  std::size_t previous = 0;
+  for (const char* section : {"verdict", "run", "convergence", "fit", "trip-ends", "table"}) {
+    const std::size_t at = html.find("<section id=\"" + std::string(section) + "\">");
+    EXPECT_NE(at, std::string::npos) << section;
+    EXPECT_GT(at, previous) << section;
+    previous = at;
   }
   EXPECT_EQ(html.find("<section id=\"comparison\">"), std::string::npos);
   EXPECT_EQ(marksOf(html, "convergence"), 3);
   EXPECT_EQ(marksOf(html, "passes"), 3);
   EXPECT_EQ(marksOf(html, "objective"), 3);
   EXPECT_EQ(marksOf(html, "fit"), 4);
+  EXPECT_EQ(marksOf(html, "geh"), 4);
   EXPECT_EQ(marksOf(html, "trip-ends"), 6);  // 3 zones, origins and destinations
   EXPECT_EQ(marksOf(html, "heatmap"), 4);    // the positive cells
-  EXPECT_NE(html.find("It converged after 3 iterations"), std::string::npos);
+  EXPECT_NE(html.find("It reached its optimum after 3 iterations."), std::string::npos);
+  EXPECT_NE(html.find("4 of 4 counts (100.0%) are met within GEH 5, at least the 85%"),
+            std::string::npos);
+  EXPECT_NE(html.find("the worst GEH is 3.11 (line 12, 1 &rarr; 2)"), std::string::npos);
+  // The links off their counts are listed by GEH, the largest first.
+  EXPECT_NE(html.find("<h3>The 4 links of the largest GEH</h3>"), std::string::npos);
+  EXPECT_LT(html.find("<td>3.11</td>"), html.find("<td>0.11</td>"));
   EXPECT_NE(html.find("totals <strong>9.0</strong>"), std::string::npos);
   // Nothing is fetched when the page opens; every input string is escaped.
   for (const char* outside : {"<script", "src=", "href=", "url(", "@import"}) {
@@ -71,7 +88,7 @@ TEST(HtmlReport, EverySectionWithItsMarksAndEveryNameEscaped) {
 
 TEST(HtmlReport, HeatMapUpToItsLimitAndTheLargestPairsForAnySize) {
   RunSummary summary = smallSummary();
-  summary.converged = false;
+  summary.outcome = {false, "the 25-iteration limit was reached"};
   ReportData data;
   data.summary = &summary;
   for (int n : {kMaxHeatMapZones, kMaxHeatMapZones + 1}) {
@@ -87,18 +104,40 @@ TEST(HtmlReport, HeatMapUpToItsLimitAndTheLargestPairsForAnySize) {
     EXPECT_NE(html.find("<tr><td>1</td><td>" + last + "</td><td>" + last + "</td>"),
               std::string::npos);
     EXPECT_NE(html.find("<tr><td>" + last + "</td>"), std::string::npos);
-    EXPECT_NE(html.find("stopped at the limit</strong> of 3 iterations"), std::string::npos);
+    EXPECT_NE(html.find("It <strong>stopped</strong> after 3 iterations without reaching its "
+                        "optimum: the 25-iteration limit was reached."),
+              std::string::npos);
+    EXPECT_EQ(html.find("converged"), std::string::npos);
+    EXPECT_EQ(html.find("reached its optimum after"), std::string::npos);
   }
 }
 
-TEST(HtmlReport, ComparisonSectionWithItsScatter) {
+// The marks of the series `series` inside the chart named `name`.
+int seriesMarksOf(const std::string& html, const std::string& name, const std::string& series) {
+  const std::size_t start = html.find("data-chart=\"" + name + "\"");
+  const std::string chart = html.substr(start, html.find("</svg>", start) - start);
+  int marks = 0;
+  for (std::size_t at = chart.find("data-series=\"" + series + "\""); at != std::string::npos;
+       at = chart.find("data-series=\"" + series + "\"", at + 1)) {
+    ++marks;
+  }
+  return marks;
+}
+
+TEST(HtmlReport, ComparisonInTheVerdictTheTripEndsAndItsOwnSection) {
   const RunSummary summary = smallSummary();
   ReportData data;
   data.summary = &summary;
   data.table = ZoneTable{{1, 2}, {0, 10, 20, 5}};
-  ReferenceTable reference;
-  reference.zones = {1, 3};
-  reference.values = {{{1, 1}, 2.0}, {{1, 3}, 4.0}};
+  // Reference zones 1, 2 and 25 zones the estimate lacks (100 to 124):
+  // 1->1 2, 1->2 4, and 1 trip from each of the 25 to zone 1.
+  ZoneTable reference{{1, 2}, {}};
+  for (NodeId zone = 100; zone < 125; ++zone) reference.zones.push_back(zone);
+  const std::size_t m = reference.zones.size();
+  reference.values.assign(m * m, 0.0);
+  reference.values[0] = 2.0;
+  reference.values[1] = 4.0;
+  for (std::size_t r = 2; r < m; ++r) reference.values[r * m] = 1.0;
   ReferenceComparison comparison = compareWithReference(data.table, reference);
   comparison.path = "ref<1>.csv";
   data.comparison = &comparison;
@@ -106,8 +145,29 @@ TEST(HtmlReport, ComparisonSectionWithItsScatter) {
   EXPECT_NE(html.find("<section id=\"comparison\">"), std::string::npos);
   EXPECT_EQ(marksOf(html, "reference"), 4);  // one point per ordered pair
   EXPECT_NE(html.find("<code>ref&lt;1&gt;.csv</code>"), std::string::npos);
-  EXPECT_NE(html.find("1 zones of the estimate are not in the reference (counted as 0): 2."),
+  // The verdict gives the reference's figures before any detail: the cells
+  // (0, 10, 20, 5) against (2, 4, 0, 0) correlate to R^2 0.0649, the
+  // estimate's total is 35 against 31 (1.13 times).
+  const std::size_t verdict = html.find("<section id=\"verdict\">");
+  const std::size_t cells = html.find("cells R&sup2; <strong>0.06</strong>");
+  EXPECT_LT(verdict, cells);
+  EXPECT_LT(cells, html.find("<section id=\"run\">"));
+  EXPECT_NE(html.find("total 35 against 31 (1.13 times the reference's)"), std::string::npos);
+  EXPECT_NE(html.find("yet its cells follow the reference only to R&sup2; 0.06."),
             std::string::npos);
+  // The reference's trip ends beside the estimate's (origins 10 and 25,
+  // destinations 20 and 15): origins 6 and 0, destinations 2 and 4.
+  EXPECT_EQ(marksOf(html, "trip-ends"), -1);
+  EXPECT_EQ(seriesMarksOf(html, "origins", "reference"), 2);
+  EXPECT_EQ(seriesMarksOf(html, "origins", "estimate"), 2);
+  EXPECT_EQ(seriesMarksOf(html, "destinations", "reference"), 2);
+  EXPECT_NE(html.find("<tr><td>1</td><td>10.0</td><td>20.0</td><td>6.0</td><td>2.0</td></tr>"),
+            std::string::npos);
+  // Missing zones: the first 20 and how many more.
+  EXPECT_EQ(html.find("zones of the estimate are not in the reference"), std::string::npos);
+  EXPECT_NE(html.find("25 zones of the reference are not in the estimate (left out): 100 101 "),
+            std::string::npos);
+  EXPECT_NE(html.find(" 118 119 and 5 more.</p>"), std::string::npos);
 }
 
 // The largest pages: every cell positive (the heat map full at 150 zones,
@@ -122,11 +182,8 @@ TEST(HtmlReport, PageStaysUnderFiveMegabytesAtTheLimits) {
     data.table.values.clear();
     for (int k = 0; k < n; ++k) data.table.zones.push_back(100000 + k);
     for (int k = 0; k < n * n; ++k) data.table.values.push_back(1000.0 + k % 977);
-    ReferenceTable reference;
-    reference.zones = data.table.zones;
-    for (int k = 0; k < n * n; k += 3) {
-      reference.values[{data.table.zones[k / n], data.table.zones[k % n]}] = 1.0 + k % 1009;
-    }
+    ZoneTable reference{data.table.zones, std::vector<double>(data.table.values.size(), 0.0)};
+    for (int k = 0; k < n * n; k += 3) reference.values[k] = 1.0 + k % 1009;
     const ReferenceComparison comparison = compareWithReference(data.table, reference);
     data.comparison = &comparison;
     const std::string html = htmlReport(data);

@@ -33,9 +33,7 @@ TEST(ReferenceComparison, StatisticsOfSmallListsWorkedOutByHand) {
 // 1, 3: 1->1 2, 1->3 4, 3->1 6 (zone 2 missing, zone 3 extra).
 TEST(ReferenceComparison, ReferenceWithMissingAndExtraZones) {
   const ZoneTable estimate{{1, 2}, {0, 10, 20, 5}};
-  ReferenceTable reference;
-  reference.zones = {1, 3};
-  reference.values = {{{1, 1}, 2.0}, {{1, 3}, 4.0}, {{3, 1}, 6.0}};
+  const ZoneTable reference{{1, 3}, {2.0, 4.0, 6.0, 0.0}};
   ReferenceComparison comparison = compareWithReference(estimate, reference);
   comparison.path = "ref.csv";
   EXPECT_EQ(comparison.referenceCells, (std::vector<double>{2, 0, 0, 0}));
@@ -67,6 +65,7 @@ TEST(ReferenceComparison, ReferenceWithMissingAndExtraZones) {
   EXPECT_NEAR(json["cells"]["r_squared"].get<double>(), 7.0 / 15.0, 1e-15);
   EXPECT_EQ(json["zones_missing_from_reference"], nlohmann::ordered_json::array({2}));
   EXPECT_EQ(json["zones_missing_from_estimate"], nlohmann::ordered_json::array({3}));
+  EXPECT_EQ(json["zones_missing_from_reference_count"], 1);
 }
 
 TEST(ReferenceComparison, EmptyReferenceGivesNullStatisticsAndNamesTwentyZonesAtMost) {
@@ -74,7 +73,7 @@ TEST(ReferenceComparison, EmptyReferenceGivesNullStatisticsAndNamesTwentyZonesAt
   for (NodeId zone = 1; zone <= 25; ++zone) estimate.zones.push_back(zone);
   estimate.values.assign(25 * 25, 1.0);
   estimate.values[0] = 3.0;
-  ReferenceComparison comparison = compareWithReference(estimate, ReferenceTable{});
+  ReferenceComparison comparison = compareWithReference(estimate, ZoneTable{});
   comparison.path = "empty.csv";
   EXPECT_EQ(comparison.missingFromReference.size(), 25u);
   EXPECT_TRUE(comparison.missingFromEstimate.empty());
@@ -86,6 +85,10 @@ TEST(ReferenceComparison, EmptyReferenceGivesNullStatisticsAndNamesTwentyZonesAt
   EXPECT_TRUE(json["cells"]["r_squared"].is_null());
   EXPECT_TRUE(json["cells"]["relative_rmse"].is_null());
   EXPECT_EQ(json["cells"]["count"], 625);
+  // The summary names the first 20 zones and says how many there are.
+  EXPECT_EQ(json["zones_missing_from_reference"].size(), 20u);
+  EXPECT_EQ(json["zones_missing_from_reference"][19], 20);
+  EXPECT_EQ(json["zones_missing_from_reference_count"], 25);
 }
 
 }  // namespace

@@ -93,8 +93,9 @@ TEST(ReportOption, SiouxFallsWithItsTrueTableAgreesWithAComputationFromBothFiles
 TEST(ReportOption, ReferenceWithMissingZonesWarnsNamingThem) {
   ScratchDir dir;
   dir.write("ref.csv", "o_zone_id,d_zone_id,volume\n1,2,100\n2,1,50\n99,1,7\n");
-  const testing::RunResult run =
-      runVeldmark(siouxfalls({"--summary", "s.json", "--reference", "ref.csv"}), dir.path());
+  const testing::RunResult run = runVeldmark(
+      siouxfalls({"--summary", "s.json", "--reference", "ref.csv", "--report", "r.html"}),
+      dir.path());
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_NE(run.err.find("veldmark: warning: ref.csv: 22 zones of the estimate are not in the "
                          "reference (cells counted as 0): 3 4 5"),
@@ -107,7 +108,13 @@ TEST(ReportOption, ReferenceWithMissingZonesWarnsNamingThem) {
   EXPECT_EQ(summary["reference"]["reference_total"], 157.0);
   EXPECT_EQ(summary["reference"]["cells"]["reference_total"], 150.0);
   EXPECT_EQ(summary["reference"]["zones_missing_from_estimate"], nlohmann::json::array({99}));
-  EXPECT_EQ(summary["reference"]["zones_missing_from_reference"].size(), 22u);
+  // The lists are bounded as in the warning: the count, then the first 20.
+  EXPECT_EQ(summary["reference"]["zones_missing_from_reference"].size(), 20u);
+  EXPECT_EQ(summary["reference"]["zones_missing_from_reference_count"], 22);
+  EXPECT_NE(readFile(dir.file("r.html"))
+                .find(": 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 "
+                      "and 2 more."),
+            std::string::npos);
   EXPECT_NE(summary["warnings"].dump().find("zones of the reference are not in the estimate"),
             std::string::npos);
 }

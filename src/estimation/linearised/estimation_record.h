@@ -37,7 +37,8 @@ struct IterationRecord {
 // The whole estimation.
 struct EstimationRecord {
   std::vector<IterationRecord> iterations;  // one per outer iteration, in order
-  bool converged = false;                   // the last average fell below kConvergenceTolerance
+  bool converged =
+      false;  // the last average fell below kConvergenceTolerance (see linearisedOutcome)
 };
 
 }  // namespace veldmark

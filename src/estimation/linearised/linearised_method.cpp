@@ -1,5 +1,6 @@
 #include "estimation/linearised/linearised_method.h"
 
+#include "estimation/linearised/outcome.h"
 #include "estimation/linearised/outer_iteration.h"
 #include "estimation/linearised/starting_tables.h"
 #include "estimation/linearised/workspace.h"
@@ -14,6 +15,7 @@ Status estimateLinearised(AbstractNetwork& network, const EstimationSettings& se
   if (!status.ok()) return status;
   buildStartingTables(workspace, network, console);
   estimate.linearised = runOuterIterations(workspace, network, console);
+  estimate.outcome = linearisedOutcome(estimate.linearised);
   estimate.method = EstimationMethod::kLinearised;
   estimate.zones = network.zoneList;
   estimate.table = std::move(workspace.TripTable);

@@ -14,9 +14,9 @@ namespace veldmark {
 /// anything is printed), prints the start line, floors zero counts and
 /// builds the starting tables (buildStartingTables), runs the outer
 /// iterations with their console (runOuterIterations), then moves the table,
-/// the flow on each abstract link and the record into `estimate` (its zones:
-/// the ZoneList). The workspace and its threads are gone on return. Throws
-/// std::bad_alloc when memory runs out after the start line.
+/// the flow on each abstract link, the record and its outcome
+/// (linearisedOutcome) into `estimate` (its zones: the ZoneList). The workspace and its threads are
+/// gone on return. Throws std::bad_alloc when memory runs out after the start line.
 Status estimateLinearised(AbstractNetwork& network, const EstimationSettings& settings,
                           std::ostream& console, Estimate& estimate);
 

@@ -203,7 +203,8 @@ Json documentedSummary() {
 }
 
 // `value` has the shape of `schema`: objects with the same keys in the same
-// order, arrays whose elements have the shape of the schema's first, the
+// order, arrays whose elements have the shape of the schema's first (any
+// array where the example's is empty, as the warnings of a clean run), the
 // same kind of scalar (a number that is not an integer may be null).
 void expectShape(const Json& value, const Json& schema, const std::string& path) {
   if (schema.is_object()) {
@@ -217,7 +218,7 @@ void expectShape(const Json& value, const Json& schema, const std::string& path)
     }
   } else if (schema.is_array()) {
     ASSERT_TRUE(value.is_array()) << path;
-    ASSERT_FALSE(schema.empty()) << path << ": the example shows no element";
+    if (schema.empty()) return;
     for (const Json& element : value) expectShape(element, schema[0], path + "[]");
   } else if (schema.is_number_float()) {
     EXPECT_TRUE(value.is_number_float() || value.is_null()) << path;
@@ -268,7 +269,12 @@ void expectSummaryOfTheRun(const Json& summary, const testing::RunResult& run,
   EXPECT_EQ(averages, printed);
   const Json& end = summary["end"];
   EXPECT_EQ(end["iterations"], summary["iterations"].size());
-  EXPECT_EQ(end["converged"], summary["iterations"].back()["average"] < kConvergenceTolerance);
+  // Converged: below the tolerance with the last linear programme solved;
+  // otherwise the reason is given.
+  const Json& last = summary["iterations"].back();
+  EXPECT_EQ(end["converged"], last["average"] < kConvergenceTolerance &&
+                                  last["pivot_loop_end"] == "no improving column");
+  EXPECT_EQ(end["stopped_because"] == "", end["converged"].get<bool>());
   const std::string total = "<TOTAL OD FLOW> " + streamed(end["table_total"]) + "\n";
   EXPECT_NE(trips.find(total), std::string::npos) << total;
   EXPECT_EQ(end["fit"]["links_off_count"], 0);

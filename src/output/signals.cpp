@@ -1,4 +1,4 @@
-#include "driver/signals.h"
+#include "output/signals.h"
 
 #include <signal.h>
 
