@@ -17,7 +17,7 @@ constexpr std::size_t kZonesListed = 5;  // zones a warning names one by one
 
 // The zone numbers of --zones (a range, or a file when one exists by that
 // name), else of the prior; `source` names where they came from.
-Status zoneNumbers(const Run& run, const ReferenceTable& prior, std::vector<NodeId>& numbers,
+Status zoneNumbers(const Run& run, const ZoneTable& prior, std::vector<NodeId>& numbers,
                    std::string& source) {
   if (!run.options.zones) {
     if (!run.options.priorPath) return Status{"--zones is needed without --prior"};
@@ -36,9 +36,8 @@ Status zoneNumbers(const Run& run, const ReferenceTable& prior, std::vector<Node
 }
 
 // The prior's cells in zone order; its zones must be zones.
-Status placePrior(Run& run, const ReferenceTable& read) {
+Status placePrior(Run& run, const ZoneTable& table) {
   const std::string name = displayName(*run.options.priorPath);
-  const ZoneTable table = denseTable(read);
   const int zones = run.zones.zoneCount();
   std::vector<int> zoneOf(table.zones.size(), -1);
   for (std::size_t i = 0; i < table.zones.size(); ++i) {
@@ -50,14 +49,10 @@ Status placePrior(Run& run, const ReferenceTable& read) {
     }
   }
   run.prior.assign(static_cast<std::size_t>(zones) * zones, 0.0);
+  // The reader has checked every cell: finite and not negative.
   for (int i = 0; i < table.zoneCount(); ++i) {
     for (int j = 0; j < table.zoneCount(); ++j) {
-      const double trips = table.at(i, j);
-      if (trips < 0.0) {
-        return Status{name + ": negative trips from " + std::to_string(table.zones[i]) + " to " +
-                      std::to_string(table.zones[j])};
-      }
-      run.prior[static_cast<std::size_t>(zoneOf[i]) * zones + zoneOf[j]] = trips;
+      run.prior[static_cast<std::size_t>(zoneOf[i]) * zones + zoneOf[j]] = table.at(i, j);
     }
   }
   return Status{};
@@ -100,14 +95,15 @@ Status readCounts(Run& run) {
 Status readRoadInputs(Run& run) {
   Status status = readRoadNetwork(run.operand(1), run.road);
   if (status.ok()) status = readCounts(run);
-  ReferenceTable prior;
+  ZoneTable prior;
   if (status.ok() && run.options.priorPath) {
     status = readReferenceTable(*run.options.priorPath, prior);
   }
   std::vector<NodeId> numbers;
   std::string source;
   if (status.ok()) status = zoneNumbers(run, prior, numbers, source);
-  if (status.ok()) status = makeZoneSet(run.road, numbers, run.options.throughZones, source, run.zones);
+  if (status.ok())
+    status = makeZoneSet(run.road, numbers, run.options.throughZones, source, run.zones);
   if (!status.ok()) return status;
   // The written tables list the zones in zone order.
   run.base.path = run.operand(1);

@@ -132,9 +132,9 @@ Status checkFilesApart(const Run& run) {
   std::vector<NamedPath> outputs = {
       {"TRIPS", run.operand(4) != nullptr ? run.operand(4) : kDefaultTripTableName}};
   const std::pair<const char*, const std::optional<std::string>*> written[] = {
-      {"--csv", &options.csvPath},         {"--omx", &options.omxPath},
-      {"--fit", &options.fitPath},         {"--summary", &options.summaryPath},
-      {"--report", &options.reportPath},   {"--volumes", &options.volumesPath}};
+      {"--csv", &options.csvPath},       {"--omx", &options.omxPath},
+      {"--fit", &options.fitPath},       {"--summary", &options.summaryPath},
+      {"--report", &options.reportPath}, {"--volumes", &options.volumesPath}};
   for (const auto& [role, path] : written) {
     if (*path) outputs.push_back({role, **path});
   }
@@ -173,11 +173,12 @@ EstimationRequest estimationRequest(Run& run, ProgressLine& progress) {
 
 // The balancing methods' first console line: what they estimate from.
 void writeInputsLine(Run& run) {
-  const std::string line =
-      std::string("Estimate by ") + methodName(run.options.method) + ": " +
-      std::to_string(run.zones.zoneCount()) + " zones, " + std::to_string(run.road.linkCount()) +
-      " road links, " + std::to_string(run.counted.countedCount()) + " counts, " +
-      (run.prior.empty() ? std::string("no prior") : "prior " + displayName(*run.options.priorPath));
+  const std::string line = std::string("Estimate by ") + methodName(run.options.method) + ": " +
+                           std::to_string(run.zones.zoneCount()) + " zones, " +
+                           std::to_string(run.road.linkCount()) + " road links, " +
+                           std::to_string(run.counted.countedCount()) + " counts, " +
+                           (run.prior.empty() ? std::string("no prior")
+                                              : "prior " + displayName(*run.options.priorPath));
   writeClockLine(run.console, clockSeconds(), line.c_str());
 }
 

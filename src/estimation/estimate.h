@@ -43,9 +43,9 @@ struct Estimate {
   std::vector<NodeId> zones;  // N: the table's zones in its order
   DenseMatrix table;          // N x N: trips from zones[i] to zones[j]
   std::vector<double>
-      countedVolumes;           // per counted (abstract) link, file order: its modelled volume
-  RunOutcome outcome;           // how the run ended (every method fills it)
-  EstimationRecord linearised;  // the linearise-and-search method's iterations
+      countedVolumes;               // per counted (abstract) link, file order: its modelled volume
+  RunOutcome outcome;               // how the run ended (every method fills it)
+  EstimationRecord linearised;      // the linearise-and-search method's iterations
   std::vector<double> roadVolumes;  // balancing methods: modelled volume per road (BASE) link
   BalancingRecord balancing;        // balancing methods: the weight chosen, the levels
 };

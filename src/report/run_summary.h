@@ -66,8 +66,8 @@ struct RunSummary {
   std::vector<IterationRecord> iterations;  // linearised: one per outer iteration, in order
   RunOutcome outcome;                       // optimum reached, or why the method stopped
   double tableTotal = 0.0;                  // sum of |TripTable|, as the trip table file's total
-  std::vector<LinkFit> fit;  // per abstract link, file order (balancing methods: those with a
-                             //   count)
+  std::vector<LinkFit> fit;   // per abstract link, file order (balancing methods: those with a
+                              //   count)
   BalancingRecord balancing;  // balancing methods: the count weight, the levels
   FitStatistics fitStatistics;
   std::vector<Warning> warnings;  // in the order they are printed

@@ -10,7 +10,7 @@
 namespace veldmark {
 namespace {
 
-constexpr std::size_t kListed = 5;      // lines and links named one by one
+constexpr std::size_t kListed = 5;       // lines and links named one by one
 constexpr double kGehAcceptance = 0.85;  // share of counts within GEH 5 of a calibrated model
 
 std::string pair(NodeId from, NodeId to) {
@@ -142,14 +142,16 @@ void levelStops(const RunSummary& summary, std::vector<Warning>& warnings) {
     const LevelRecord& level = summary.balancing.levels[i];
     const std::string where = " at level " + std::to_string(i + 1);
     if (level.assignmentCapped) {
-      warnings.push_back(Warning{"the assignment" + where + " stopped at its iteration limit at "
-                                 "relative gap " + shortestNumber(level.assignmentGap)});
+      warnings.push_back(Warning{"the assignment" + where +
+                                 " stopped at its iteration limit at "
+                                 "relative gap " +
+                                 shortestNumber(level.assignmentGap)});
     }
-    if (!level.converged) {
+    if (!level.converged && summary.method == EstimationMethod::kGradient) {
+      warnings.push_back(Warning{"the gradient adjustment" + where + " stopped at its step limit"});
+    } else if (!level.converged) {
       warnings.push_back(Warning{std::string("the ") + method + " balancing" + where +
-                                 (summary.method == EstimationMethod::kGradient
-                                      ? " stopped at its step limit"
-                                      : " stopped before its tolerance")});
+                                 " stopped before its tolerance"});
     }
   }
   if (summary.balancing.unreachablePairs > 0) {

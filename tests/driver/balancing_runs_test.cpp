@@ -70,7 +70,7 @@ TEST(BalancingRuns, EntropyConsoleAndEveryOutput) {
     EXPECT_NE(console.find(phase), std::string::npos) << phase << "\n" << console;
   }
   // The trip table file, the CSV and the OMX table: the same 24 zones, 1 to 24.
-  ReferenceTable trips, csv, omx;
+  ZoneTable trips, csv, omx;
   ASSERT_TRUE(readReferenceTable(dir.file("trips.txt"), trips).ok());
   ASSERT_TRUE(readReferenceTable(dir.file("t.csv"), csv).ok());
   ASSERT_TRUE(readReferenceTable(dir.file("t.omx"), omx).ok());
@@ -136,7 +136,7 @@ TEST(BalancingRuns, InputsAndOptionsRefused) {
            "base.txt joins 1 to 7\n"},
       {{"--method", "entropy", "--prior", "negative.csv", "--zones", "1-24"},
        "abstract.txt",
-       "veldmark: negative.csv: negative trips from 2 to 1\n"},
+       "veldmark: negative.csv:3: value is negative\n"},
       {{"--method", "gradient", "--prior", "outside.csv", "--zones", "1-24"},
        "abstract.txt",
        "veldmark: outside.csv: zone 25 is not a zone (see --zones)\n"},

@@ -2,11 +2,9 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
-#include "assignment/link_cost.h"
 #include "estimation/balancing/level_routes.h"
 #include "estimation/balancing/prior_pairs.h"
 
@@ -52,10 +50,23 @@ std::string routesLine(int level, const LevelRecord& record) {
          std::to_string(record.routes) + " routes";
 }
 
+// Every level's balancing met its test, or the first that did not.
+RunOutcome levelsOutcome(EstimationMethod method, const BalancingRecord& record) {
+  for (std::size_t i = 0; i < record.levels.size(); ++i) {
+    if (record.levels[i].converged) continue;
+    return RunOutcome{
+        false, std::string("the ") + methodName(method) + " balancing of level " +
+                   std::to_string(i + 1) +
+                   (method == EstimationMethod::kGradient ? " stopped at its step limit"
+                                                          : " stopped before its tolerance")};
+  }
+  return RunOutcome{!record.levels.empty(), ""};
+}
+
 // The estimate's zones, table (the prior's diagonal kept) and volumes.
 Status finishEstimate(const BalancingInputs& inputs, const PriorPairs& pairs,
-                      const std::vector<double>& table, const LevelRoutes& routes,
-                      ThreadTeam* team, Estimate& estimate) {
+                      const std::vector<double>& table, const LevelRoutes& routes, ThreadTeam* team,
+                      Estimate& estimate) {
   const int zones = inputs.zones->zoneCount();
   std::vector<double> diagonal;
   if (inputs.prior != nullptr) {
@@ -72,31 +83,6 @@ Status finishEstimate(const BalancingInputs& inputs, const PriorPairs& pairs,
   return Status{};
 }
 
-// The pairs' routes of `first` with their shares times `a`, then those of
-// `second` times `b`, pair by pair.
-RouteSet mixRoutes(const RouteSet& first, double a, const RouteSet& second, double b) {
-  RouteSet mixed;
-  mixed.linkCount = first.linkCount;
-  mixed.firstRoute = {0};
-  mixed.firstLink = {0};
-  std::vector<std::vector<std::int32_t>> links;
-  std::vector<double> shares;
-  for (int p = 0; p < first.pairCount(); ++p) {
-    links.clear();
-    shares.clear();
-    for (const auto* set : {&first, &second}) {
-      const double factor = set == &first ? a : b;
-      for (std::int64_t r = set->firstRoute[p]; r < set->firstRoute[p + 1]; ++r) {
-        links.emplace_back(set->routeLinks.begin() + set->firstLink[r],
-                           set->routeLinks.begin() + set->firstLink[r + 1]);
-        shares.push_back(set->shares[r] * factor);
-      }
-    }
-    appendPair(mixed, first.pairs[p], links, shares);
-  }
-  return mixed;
-}
-
 }  // namespace
 
 Status runBalancing(EstimationMethod method, const BalancingInputs& inputs,
@@ -109,8 +95,8 @@ Status runBalancing(EstimationMethod method, const BalancingInputs& inputs,
   std::unique_ptr<ThreadTeam> team;
   if (settings.threads > 1) team = std::make_unique<ThreadTeam>(settings.threads, 1);
   const int zones = inputs.zones->zoneCount();
-  PriorPairs pairs = inputs.prior != nullptr ? priorPairs(*inputs.prior, zones)
-                                             : flatPairs(zones, 1.0);
+  PriorPairs pairs =
+      inputs.prior != nullptr ? priorPairs(*inputs.prior, zones) : flatPairs(zones, 1.0);
   record.pairs = static_cast<int>(pairs.pairs.size());
   record.diagonalTrips = pairs.diagonalTrips;
   if (inputs.prior == nullptr) {
@@ -122,49 +108,12 @@ Status runBalancing(EstimationMethod method, const BalancingInputs& inputs,
   }
   std::vector<double> table = pairs.prior;
   LevelRoutes routes;
-  std::vector<double> cheat;
-  if (const char* path = std::getenv("VEXP_TRUTH")) {
-    std::FILE* f = std::fopen(path, "r");
-    std::vector<double> full(static_cast<std::size_t>(zones) * zones, 0.0);
-    char line[256];
-    std::fgets(line, sizeof line, f);
-    int o, d; double v;
-    while (std::fscanf(f, "%d,%d,%lf", &o, &d, &v) == 3) full[(o - 1) * zones + (d - 1)] = v;
-    std::fclose(f);
-    for (const ZonePair& pair : pairs.pairs) cheat.push_back(full[pair.origin * zones + pair.destination]);
-  }
-  RoadNetwork observed;
-  BalancingInputs observedInputs = inputs;
-  const int fixMode = std::getenv("VEXP_FIX") ? std::atoi(std::getenv("VEXP_FIX")) : 0;
-  if (fixMode) {
-    observed = *inputs.network;
-    const CostModel model = makeCostModel(*inputs.network, 0.0, 0.0);
-    for (int c = 0; c < inputs.counted->count(); ++c) {
-      if (!inputs.counted->hasCount[c]) continue;
-      for (int k = inputs.counted->firstRoad[c]; k < inputs.counted->firstRoad[c + 1]; ++k) {
-        const int a = inputs.counted->roadLinks[k];
-        observed.freeFlowTime[a] = linkCost(model, a, inputs.counted->counts[c]);
-        observed.b[a] = 0.0;
-      }
-    }
-    observedInputs.network = &observed;
-  }
-  std::vector<double> sumTable, sumCounted, sumRoad;
-  int averaged = 0;
   for (int level = 1; level <= levels; ++level) {
     LevelRecord levelRecord;
-    LevelRoutes previous = std::move(routes);
     routes = LevelRoutes{};
-    assignLevel(fixMode && (fixMode == 1 || level > 1) ? observedInputs : inputs, settings, pairs.pairs, cheat.empty() ? table : cheat, level, 0, team.get(), routes, levelRecord,
+    assignLevel(inputs, settings, pairs.pairs, table, level, 0, team.get(), routes, levelRecord,
                 record);
     phase(settings, routesLine(level, levelRecord));
-    const int msa = std::getenv("VEXP_MSA") ? std::atoi(std::getenv("VEXP_MSA")) : 0;
-    if (msa && level > 1) {
-      const double keep = msa == 1 ? 1.0 - 1.0 / level : 0.5;
-      routes.counted = mixRoutes(previous.counted, keep, routes.counted, 1.0 - keep);
-      routes.road = mixRoutes(previous.road, keep, routes.road, 1.0 - keep);
-    }
-    previous = LevelRoutes{};
     const LevelProblem problem{level,
                                routes.counted,
                                pairs.prior,
@@ -178,28 +127,8 @@ Status runBalancing(EstimationMethod method, const BalancingInputs& inputs,
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     record.levels.push_back(levelRecord);
     if (!status.ok()) return status;
-    const int avgFrom = std::getenv("VEXP_AVG") ? std::atoi(std::getenv("VEXP_AVG")) : 0;
-    if (avgFrom > 0 && level >= avgFrom) {
-      std::vector<double> vc, vr;
-      loadPairs(routes.counted, table, vc, team.get());
-      loadPairs(routes.road, table, vr, team.get());
-      if (sumTable.empty()) { sumTable.assign(table.size(), 0.0); sumCounted.assign(vc.size(), 0.0); sumRoad.assign(vr.size(), 0.0); }
-      for (std::size_t q = 0; q < table.size(); ++q) sumTable[q] += table[q];
-      for (std::size_t q = 0; q < vc.size(); ++q) sumCounted[q] += vc[q];
-      for (std::size_t q = 0; q < vr.size(); ++q) sumRoad[q] += vr[q];
-      ++averaged;
-    }
   }
-  if (averaged > 0) {
-    std::vector<double> mean(sumTable.size());
-    for (std::size_t q = 0; q < mean.size(); ++q) mean[q] = sumTable[q] / averaged;
-    Status status = finishEstimate(inputs, pairs, mean, routes, team.get(), estimate);
-    for (double& v : sumCounted) v /= averaged;
-    for (double& v : sumRoad) v /= averaged;
-    estimate.countedVolumes = sumCounted;
-    estimate.roadVolumes = sumRoad;
-    return status;
-  }
+  estimate.outcome = levelsOutcome(method, record);
   return finishEstimate(inputs, pairs, table, routes, team.get(), estimate);
 }
 

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -10,7 +9,6 @@
 #include "estimation/balancing/count_weights.h"
 #include "estimation/balancing/cross_validation.h"
 #include "estimation/entropy/newton_cg.h"
-#include "estimation/gradient/gradient_adjustment.h"
 
 namespace veldmark {
 namespace {
@@ -30,21 +28,15 @@ std::string percent(double share) {
   return text;
 }
 
-double envOr(const char* name, double fallback) {
-  const char* v = std::getenv(name);
-  return v ? std::atof(v) : fallback;
-}
-
 // The balancing of the prior on `problem`'s routes with weights w.
 NewtonTrace balance(const LevelProblem& problem, const std::vector<double>& weights,
                     std::vector<double>& lambda, std::vector<double>& table,
-                    std::vector<double>& volumes, const std::vector<double>* from = nullptr) {
-  std::vector<double> w = weights;
-  const double flatFactor = envOr("VEXP_FLAT", 1.0);
-  for (std::size_t c = 0; c < w.size(); ++c) if (problem.flat[c]) w[c] *= flatFactor;
-  const double bound = envOr("VEXP_BOUND", 0.0);
-  const EntropyProblem dual{problem.routes, from ? *from : problem.prior, problem.counts, w,
-                            bound > 0.0 ? bound : std::numeric_limits<double>::infinity(),
+                    std::vector<double>& volumes) {
+  const EntropyProblem dual{problem.routes,
+                            problem.prior,
+                            problem.counts,
+                            weights,
+                            std::numeric_limits<double>::infinity(),
                             problem.team};
   return minimiseDual(dual, NewtonSettings{}, lambda, table, volumes);
 }
@@ -58,18 +50,9 @@ double chooseCountWeight(const LevelProblem& problem, BalancingRecord& record) {
   std::vector<std::vector<double>> lambdas(kFolds, std::vector<double>(links, 0.0));
   std::vector<double> table;
   double best = kFallbackCountWeight;
-  std::vector<double> grid(std::begin(kCountWeightsTried), std::end(kCountWeightsTried));
-  if (const char* list = std::getenv("VEXP_GRID")) {
-    grid.clear();
-    for (const char* p = list; *p;) {
-      char* end = nullptr;
-      grid.push_back(std::strtod(p, &end));
-      p = *end == ',' ? end + 1 : end;
-    }
-  }
   record.trials.clear();
   record.chosenTrial = -1;
-  for (const double kappa : grid) {
+  for (const double kappa : kCountWeightsTried) {
     WeightTrial trial = crossValidate(
         folds, kFolds, problem.counts,
         [&](int fold, const std::vector<std::uint8_t>& use, std::vector<double>& volumes) {
@@ -77,11 +60,7 @@ double chooseCountWeight(const LevelProblem& problem, BalancingRecord& record) {
           return balance(problem, weights, lambdas[fold], table, volumes).converged;
         });
     trial.countWeight = kappa;
-    const int mode = static_cast<int>(envOr("VEXP_SELECT", 0));
-    const bool better = record.chosenTrial < 0 ||
-        (mode == 0 ? trial.score < record.trials[record.chosenTrial].score
-                   : trial.rSquared > record.trials[record.chosenTrial].rSquared);
-    if (better) {
+    if (record.chosenTrial < 0 || trial.score < record.trials[record.chosenTrial].score) {
       best = kappa;
       record.chosenTrial = static_cast<int>(record.trials.size());
     }
@@ -98,8 +77,8 @@ std::string weightLine(const BalancingRecord& record) {
   const WeightTrial& chosen = record.trials[record.chosenTrial];
   return "Count weight " + number(record.countWeight) + " chosen of " +
          std::to_string(record.trials.size()) + " by " + std::to_string(record.folds) +
-         "-fold cross-validation: held-out counts within GEH 5 " +
-         percent(chosen.shareGehBelow5) + ", R2 " + number(chosen.rSquared);
+         "-fold cross-validation: held-out counts within GEH 5 " + percent(chosen.shareGehBelow5) +
+         ", R2 " + number(chosen.rSquared);
 }
 
 std::string balancedLine(const LevelRecord& level) {
@@ -115,14 +94,11 @@ Status estimateByEntropy(const BalancingInputs& inputs, const BalancingSettings&
   std::vector<double> lambda;
   const auto balancer = [&](const LevelProblem& problem, std::vector<double>& table,
                             LevelRecord& level, BalancingRecord& record) {
-    const int cvLevel = static_cast<int>(envOr("VEXP_CVLEVEL", 1));
     if (problem.level == 1) {
       record.countWeightChosen = countWeightFromData(settings);
       record.countWeight = settings.countWeight;
       if (record.countWeightChosen) record.countWeight = kFallbackCountWeight;
       lambda.assign(problem.counts.size(), 0.0);
-    }
-    if (problem.level == cvLevel) {
       if (record.countWeightChosen && record.countedLinks >= 2 * kFolds) {
         record.countWeight = chooseCountWeight(problem, record);
       }
@@ -131,44 +107,18 @@ Status estimateByEntropy(const BalancingInputs& inputs, const BalancingSettings&
     const std::vector<double> weights =
         countWeights(record.countWeight, problem.counts, problem.hasCount);
     std::vector<double> volumes;
-    const bool chain = problem.level > 1 && envOr("VEXP_CHAIN", 0) > 0;
-    const std::vector<double> start = table;
-    if (chain) std::fill(lambda.begin(), lambda.end(), 0.0);
-    NewtonTrace trace = balance(problem, weights, lambda, table, volumes, chain ? &start : nullptr);
-    if (const char* list = std::getenv("VEXP_ENSEMBLE")) {
-      std::vector<double> sum(table.size(), 0.0);
-      int n = 0;
-      for (const char* p = list; *p;) {
-        char* end = nullptr;
-        const double k = std::strtod(p, &end);
-        std::vector<double> lam(problem.counts.size(), 0.0), t2, v2;
-        const std::vector<double> w2 = countWeights(k, problem.counts, problem.hasCount);
-        trace = balance(problem, w2, lam, t2, v2);
-        const int mode = static_cast<int>(envOr("VEXP_EMODE", 0));
-        for (std::size_t q = 0; q < sum.size(); ++q) sum[q] += mode == 0 ? t2[q] : std::log(t2[q]);
-        ++n;
-        p = *end == ',' ? end + 1 : end;
-      }
-      const int mode = static_cast<int>(envOr("VEXP_EMODE", 0));
-      for (std::size_t q = 0; q < sum.size(); ++q) table[q] = mode == 0 ? sum[q] / n : std::exp(sum[q] / n);
-    }
-    if (envOr("VEXP_POLISH", 0) > 0 && problem.level >= static_cast<int>(envOr("VEXP_POLISH", 0))) {
-      GradientSettings g;
-      g.maxIterations = static_cast<int>(envOr("VEXP_PITER", 50));
-      std::vector<double> v3;
-      adjustByGradient(problem.routes, problem.counts, problem.hasCount, g, table, v3, problem.team);
-    }
+    const NewtonTrace trace = balance(problem, weights, lambda, table, volumes);
     level.steps = trace.steps;
     level.innerSteps = trace.cgSteps;
     level.converged = trace.converged;
     level.measure = trace.relativeGradient;
     if (settings.onPhase) settings.onPhase(balancedLine(level));
     if (!trace.converged && std::isinf(record.countWeight)) {
-      return Status{"the counts cannot be met exactly on these routes: the balancing's "
-                    "multipliers did not converge in " +
-                    std::to_string(trace.steps) +
-                    " Newton steps (relative gradient " + number(trace.relativeGradient) +
-                    "); give a finite --count-weight"};
+      return Status{
+          "the counts cannot be met exactly on these routes: the balancing's "
+          "multipliers did not converge in " +
+          std::to_string(trace.steps) + " Newton steps (relative gradient " +
+          number(trace.relativeGradient) + "); give a finite --count-weight"};
     }
     return Status{};
   };

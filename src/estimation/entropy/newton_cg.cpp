@@ -142,7 +142,6 @@ NewtonTrace minimiseDual(const EntropyProblem& problem, const NewtonSettings& se
       if (accepted) value = trial;
     }
     ++trace.steps;
-    if (std::getenv("VDEBUG")) std::fprintf(stderr, "newton %d rel %.3e step %.3e cg %d value %.17g\n", trace.steps, trace.relativeGradient, step, trace.cgSteps, value);
     if (!accepted) {
       trace.stalled = true;
       return trace;
