@@ -57,6 +57,16 @@ Status setCountWeight(Options& options, std::string_view value) {
   return Status{};
 }
 
+Status setTripEndWeight(Options& options, std::string_view value) {
+  double rho = 0.0;
+  if (!readPositive(value, rho, true)) {
+    return Status{"option '--trip-end-weight' needs a number above 0 or inf, not '" +
+                  std::string(value) + "'"};
+  }
+  options.tripEndWeight = rho;
+  return Status{};
+}
+
 Status setGap(Options& options, std::string_view value) {
   double gap = 0.0;
   if (!readPositive(value, gap, false) || gap >= 1.0) {
@@ -73,8 +83,8 @@ Status setCount(const char* name, int& target, std::string_view value) {
   const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
   if (error != std::errc() || end != value.data() + value.size() || number < 1 ||
       number > 1000000) {
-    return Status{"option '--" + std::string(name) + "' needs a whole number from 1 to 1000000, not '" +
-                  std::string(value) + "'"};
+    return Status{"option '--" + std::string(name) +
+                  "' needs a whole number from 1 to 1000000, not '" + std::string(value) + "'"};
   }
   target = number;
   return Status{};
@@ -97,8 +107,10 @@ Status checkMethodOptions(const Options& options) {
       {"volumes", options.volumesPath.has_value(), balancing, "entropy or gradient"},
       {"count-weight", options.countWeight.has_value(),
        options.method == EstimationMethod::kEntropy, "entropy"},
-      {"max-iterations", options.maxIterations > 0,
-       options.method == EstimationMethod::kGradient, "gradient"},
+      {"trip-end-weight", options.tripEndWeight.has_value(),
+       options.method == EstimationMethod::kEntropy, "entropy"},
+      {"max-iterations", options.maxIterations > 0, options.method == EstimationMethod::kGradient,
+       "gradient"},
   };
   for (const auto& option : kOptions) {
     if (option.given && !option.applies) {
@@ -122,7 +134,10 @@ std::vector<OptionRule> optionRules(Options& options) {
       textRule("zones", options.zones),
       flagRule("through-zones", options.throughZones),
       {"count-weight", true, [&options](std::string_view v) { return setCountWeight(options, v); }},
-      {"outer", true, [&options](std::string_view v) { return setCount("outer", options.outer, v); }},
+      {"trip-end-weight", true,
+       [&options](std::string_view v) { return setTripEndWeight(options, v); }},
+      {"outer", true,
+       [&options](std::string_view v) { return setCount("outer", options.outer, v); }},
       {"max-iterations", true,
        [&options](std::string_view v) {
          return setCount("max-iterations", options.maxIterations, v);

@@ -30,14 +30,15 @@ struct Options {
   std::optional<std::string> zones;        // --zones A-B or FILE: the zones (node numbers)
   bool throughZones = false;               // --through-zones: routes may pass through zones
   std::optional<double> countWeight;       // --count-weight K; NaN: auto; +inf: inf
+  std::optional<double> tripEndWeight;     // --trip-end-weight R; +inf: inf
   int outer = 0;                           // --outer N: levels of routes; 0: not given
   int maxIterations = 0;                   // --max-iterations N (gradient); 0: not given
   std::optional<double> gap;               // --gap G: the assignments' relative gap
   std::optional<std::string> volumesPath;  // --volumes FILE: modelled volume of every BASE link
-  bool noProgress = false;                   // --no-progress
-  bool help = false;                         // --help
-  bool version = false;                      // --version
-  std::vector<char*> operands;               // BASE ABSTRACT FLOWS [TRIPS] and anything after
+  bool noProgress = false;                 // --no-progress
+  bool help = false;                       // --help
+  bool version = false;                    // --version
+  std::vector<char*> operands;             // BASE ABSTRACT FLOWS [TRIPS] and anything after
 };
 
 /// The operands a run uses: BASE ABSTRACT FLOWS TRIPS; later ones are ignored.

@@ -149,6 +149,7 @@ void balancingRequest(Run& run, ProgressLine& progress, EstimationRequest& reque
   request.balancing.prior = run.prior.empty() ? nullptr : &run.prior;
   BalancingSettings& settings = request.balancingSettings;
   if (run.options.countWeight) settings.countWeight = *run.options.countWeight;
+  if (run.options.tripEndWeight) settings.tripEndWeight = *run.options.tripEndWeight;
   settings.levels = run.options.outer;
   if (run.options.maxIterations > 0) settings.maxIterations = run.options.maxIterations;
   if (run.options.gap) settings.gap = *run.options.gap;

@@ -58,6 +58,7 @@ nlohmann::ordered_json balancingJson(const BalancingRecord& record) {
               {"unreachable_trips", record.unreachableTrips},
               {"count_weight", weightJson(record.countWeight)},
               {"count_weight_chosen", record.countWeightChosen},
+              {"trip_end_weight", weightJson(record.tripEndWeight)},
               {"folds", record.folds},
               {"count_weights_tried", trialsJson(record)},
               {"held_out", chosen},

@@ -17,6 +17,11 @@ namespace veldmark {
 /// The count weight's value for "choose it from the data" (--count-weight auto).
 inline constexpr double kCountWeightFromData = std::numeric_limits<double>::quiet_NaN();
 
+/// κ and ρ when --count-weight and --trip-end-weight are not given (measured
+/// on the estimation bench: bench/estimation).
+inline constexpr double kDefaultCountWeight = 1.0;
+inline constexpr double kDefaultTripEndWeight = 0.1;
+
 struct BalancingInputs {
   const RoadNetwork* network = nullptr;
   const ZoneSet* zones = nullptr;
@@ -25,12 +30,13 @@ struct BalancingInputs {
 };
 
 struct BalancingSettings {
-  double countWeight = kCountWeightFromData;  // κ (> 0, may be +inf); NaN: cross-validation
-  int levels = 0;                  // routes assigned this many times (--outer); 0: the default
-  int maxIterations = 50;          // gradient steps per level (--max-iterations)
-  double gap = 1e-5;               // relative gap the assignments stop at
+  double countWeight = kDefaultCountWeight;      // κ (> 0, may be +inf); NaN: cross-validation
+  double tripEndWeight = kDefaultTripEndWeight;  // ρ (> 0); +inf: no trip-end factors
+  int levels = 0;                     // routes assigned this many times (--outer); 0: the default
+  int maxIterations = 50;             // gradient steps per level (--max-iterations)
+  double gap = 1e-5;                  // relative gap the assignments stop at
   int maxAssignmentIterations = 200;  // assignment iterations at most
-  int threads = 1;                 // threads of the assignment and the products
+  int threads = 1;                    // threads of the assignment and the products
   // Called with a line of the console as each phase ends (the driver adds
   // the clock); may be empty.
   std::function<void(const std::string&)> onPhase;

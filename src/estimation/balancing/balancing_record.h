@@ -28,26 +28,27 @@ struct LevelRecord {
   int steps = 0;                   // Newton steps (entropy) or gradient steps
   int innerSteps = 0;              // conjugate-gradient steps (entropy)
   bool converged = false;          // entropy: the tolerance met; gradient: stopped before the cap
-  double measure = 0.0;            // entropy: ‖∇D‖ / max(‖v‖, 1); gradient: ½ Σ (V − v)²
-  double startMeasure = 0.0;       // gradient: ½ Σ (V − v)² of the level's starting table
-  double balancingSeconds = 0.0;   // wall time of the balancing (with cross-validation)
+  double measure = 0.0;       // entropy: ‖∇D‖ / max(‖v‖, 1); gradient: ½ Σ (V − v)²
+  double startMeasure = 0.0;  // gradient: ½ Σ (V − v)² of the level's starting table
+  double balancingSeconds = 0.0;  // wall time of the balancing (with cross-validation)
 };
 
 struct BalancingRecord {
-  int pairs = 0;                   // zone pairs with prior trips (off the diagonal)
-  int countedLinks = 0;            // counted links used
-  bool flatPrior = false;          // no prior was given: a flat one at the counts' level
-  double flatPriorLevel = 0.0;     // its trips per pair
-  double countWeight = 0.0;        // κ used (entropy); +inf: the hard limit
-  bool countWeightChosen = false;  // κ came from cross-validation
-  int folds = 0;                   // folds of the cross-validation (0: none)
+  int pairs = 0;                    // zone pairs with prior trips (off the diagonal)
+  int countedLinks = 0;             // counted links used
+  bool flatPrior = false;           // no prior was given: a flat one at the counts' level
+  double flatPriorLevel = 0.0;      // its trips per pair
+  double countWeight = 0.0;         // κ used (entropy); +inf: the hard limit
+  bool countWeightChosen = false;   // κ came from cross-validation
+  double tripEndWeight = 0.0;       // ρ used (entropy); +inf: no trip-end factors
+  int folds = 0;                    // folds of the cross-validation (0: none)
   std::vector<WeightTrial> trials;  // the weights tried, in order
   int chosenTrial = -1;             // the trial of the weight chosen; -1: none
   std::vector<LevelRecord> levels;  // the levels run, in order
-  double unreachableTrips = 0.0;   // prior trips of pairs no route joins (left as they are)
+  double unreachableTrips = 0.0;    // prior trips of pairs no route joins (left as they are)
   int unreachablePairs = 0;
-  double diagonalTrips = 0.0;      // prior trips within a zone (left as they are)
-  std::int64_t routeBytes = 0;     // bytes of the largest route sets held
+  double diagonalTrips = 0.0;   // prior trips within a zone (left as they are)
+  std::int64_t routeBytes = 0;  // bytes of the largest route sets held
 };
 
 }  // namespace veldmark

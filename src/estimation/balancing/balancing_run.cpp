@@ -116,6 +116,7 @@ Status runBalancing(EstimationMethod method, const BalancingInputs& inputs,
     phase(settings, routesLine(level, levelRecord));
     const LevelProblem problem{level,
                                routes.counted,
+                               zones,
                                pairs.prior,
                                inputs.counted->counts,
                                inputs.counted->hasCount,

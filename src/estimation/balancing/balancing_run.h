@@ -17,13 +17,14 @@ namespace veldmark {
 
 // What a level's balancing is given (read only).
 struct LevelProblem {
-  int level = 1;                       // from 1
-  const RouteSet& routes;              // P over the abstract links (counted_routes.h)
-  const std::vector<double>& prior;    // t per pair (> 0)
-  const std::vector<double>& counts;   // v per abstract link
+  int level = 1;                              // from 1
+  const RouteSet& routes;                     // P over the abstract links (counted_routes.h)
+  int zoneCount = 0;                          // N: the pairs' zone indices are below it
+  const std::vector<double>& prior;           // t per pair (> 0)
+  const std::vector<double>& counts;          // v per abstract link
   const std::vector<std::uint8_t>& hasCount;  // per abstract link: 1 when it has a count
   const std::vector<std::uint8_t>& flat;      // per abstract link: 1 when its cost is flat
-  ThreadTeam* team;                    // shares the products; null: the calling thread
+  ThreadTeam* team;                           // shares the products; null: the calling thread
 };
 
 /// A method's balancing on one level's routes: `table` comes in as the

@@ -78,8 +78,8 @@ WeightTrial crossValidate(const std::vector<int>& folds, int foldCount,
     }
   }
   trial.score = heldOut.score;
-  trial.shareGehBelow5 = heldOut.links > 0 ? static_cast<double>(heldOut.gehBelow5) / heldOut.links
-                                           : 1.0;
+  trial.shareGehBelow5 =
+      heldOut.links > 0 ? static_cast<double>(heldOut.gehBelow5) / heldOut.links : 1.0;
   trial.rSquared = heldOut.rSquared();
   return trial;
 }

@@ -34,10 +34,10 @@ void assignLevel(const BalancingInputs& inputs, const BalancingSettings& setting
     record.unreachableTrips = result.unreachableTrips;
   }
   routes.road = std::move(result.routes);
-  routes.counted = restrictRoutes(routes.road, roadToCounted(*inputs.counted, routes.road.linkCount),
-                                  inputs.counted->count());
-  record.routeBytes =
-      std::max(record.routeBytes, result.workingBytes + routes.road.bytes() + routes.counted.bytes());
+  routes.counted = restrictRoutes(
+      routes.road, roadToCounted(*inputs.counted, routes.road.linkCount), inputs.counted->count());
+  record.routeBytes = std::max(record.routeBytes,
+                               result.workingBytes + routes.road.bytes() + routes.counted.bytes());
 }
 
 }  // namespace veldmark

@@ -1,5 +1,6 @@
 #include "estimation/entropy/entropy_method.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -9,6 +10,7 @@
 #include "estimation/balancing/count_weights.h"
 #include "estimation/balancing/cross_validation.h"
 #include "estimation/entropy/newton_cg.h"
+#include "estimation/entropy/trip_end_factors.h"
 
 namespace veldmark {
 namespace {
@@ -28,22 +30,55 @@ std::string percent(double share) {
   return text;
 }
 
-// The balancing of the prior on `problem`'s routes with weights w.
-NewtonTrace balance(const LevelProblem& problem, const std::vector<double>& weights,
-                    std::vector<double>& lambda, std::vector<double>& table,
-                    std::vector<double>& volumes) {
+// What a balancing reports: its steps, whether it met its test, its measure.
+struct BalanceTrace {
+  int steps = 0;       // Newton steps, or L-BFGS iterations
+  int innerSteps = 0;  // conjugate-gradient steps, or objective evaluations
+  bool converged = false;
+  double measure = 0.0;  // ‖∇D‖ / max(‖v‖, 1), or ‖∂F/∂v‖∞ in the scaled unknowns
+  Status status;         // the solver refused the problem
+};
+
+// The plain balancing (no trip-end factors) through its dual by Newton–CG,
+// warm-started from and leaving its multipliers in `lambda`.
+BalanceTrace balanceDual(const LevelProblem& problem, const std::vector<double>& weights,
+                         std::vector<double>& lambda, std::vector<double>& table,
+                         std::vector<double>& volumes) {
   const EntropyProblem dual{problem.routes,
                             problem.prior,
                             problem.counts,
                             weights,
                             std::numeric_limits<double>::infinity(),
                             problem.team};
-  return minimiseDual(dual, NewtonSettings{}, lambda, table, volumes);
+  const NewtonTrace trace = minimiseDual(dual, NewtonSettings{}, lambda, table, volumes);
+  return BalanceTrace{trace.steps, trace.cgSteps, trace.converged, trace.relativeGradient, {}};
+}
+
+// The balancing of the prior on `problem`'s routes with weights w and
+// trip-end weight ρ: with trip-end factors by L-BFGS (trip_end_factors.h),
+// or, when ρ or a weight is +inf, plain through the dual.
+BalanceTrace balance(const LevelProblem& problem, const std::vector<double>& weights, double rho,
+                     std::vector<double>& lambda, std::vector<double>& table,
+                     std::vector<double>& volumes) {
+  const bool hard =
+      std::any_of(weights.begin(), weights.end(), [](double w) { return std::isinf(w); });
+  if (hard || std::isinf(rho)) return balanceDual(problem, weights, lambda, table, volumes);
+  const TripEndProblem factors{problem.routes, problem.prior, problem.zoneCount, problem.counts,
+                               weights,        rho,           LbfgsSettings{},   problem.team};
+  TripEndSolution solution;
+  if (Status status = balanceWithTripEnds(factors, solution); !status.ok()) {
+    return BalanceTrace{0, 0, false, 0.0, status};
+  }
+  table = std::move(solution.table);
+  volumes = std::move(solution.volumes);
+  const LbfgsResult& run = solution.minimiser;
+  const bool converged = run.stop != LbfgsStop::kIterations && run.stop != LbfgsStop::kNonFinite;
+  return BalanceTrace{run.iterations, run.evaluations, converged, run.gradientNorm, {}};
 }
 
 // κ by cross-validation over kCountWeightsTried (the trials go to `record`):
 // the weight of the least held-out score, the smaller on a tie.
-double chooseCountWeight(const LevelProblem& problem, BalancingRecord& record) {
+double chooseCountWeight(const LevelProblem& problem, double rho, BalancingRecord& record) {
   record.folds = kFolds;
   const std::vector<int> folds = assignFolds(problem.hasCount, kFolds);
   const std::size_t links = problem.counts.size();
@@ -57,7 +92,7 @@ double chooseCountWeight(const LevelProblem& problem, BalancingRecord& record) {
         folds, kFolds, problem.counts,
         [&](int fold, const std::vector<std::uint8_t>& use, std::vector<double>& volumes) {
           const std::vector<double> weights = countWeights(kappa, problem.counts, use);
-          return balance(problem, weights, lambdas[fold], table, volumes).converged;
+          return balance(problem, weights, rho, lambdas[fold], table, volumes).converged;
         });
     trial.countWeight = kappa;
     if (record.chosenTrial < 0 || trial.score < record.trials[record.chosenTrial].score) {
@@ -69,8 +104,8 @@ double chooseCountWeight(const LevelProblem& problem, BalancingRecord& record) {
   return best;
 }
 
-std::string weightLine(const BalancingRecord& record) {
-  if (!record.countWeightChosen) return "Count weight " + number(record.countWeight) + " (given)";
+std::string countWeightText(const BalancingRecord& record) {
+  if (!record.countWeightChosen) return "Count weight " + number(record.countWeight);
   if (record.chosenTrial < 0) {
     return "Count weight " + number(record.countWeight) + " (too few counts to hold any out)";
   }
@@ -81,10 +116,22 @@ std::string weightLine(const BalancingRecord& record) {
          ", R2 " + number(chosen.rSquared);
 }
 
-std::string balancedLine(const LevelRecord& level) {
-  return "Balanced: " + std::to_string(level.steps) + " Newton steps (" +
-         std::to_string(level.innerSteps) + " conjugate-gradient steps), relative gradient " +
-         number(level.measure) + (level.converged ? "" : " (tolerance not met)");
+// "Count weight K[ chosen ...], trip-end weight R" (or "no trip-end factors").
+std::string weightLine(const BalancingRecord& record) {
+  const std::string ends = std::isinf(record.tripEndWeight)
+                               ? ", no trip-end factors"
+                               : ", trip-end weight " + number(record.tripEndWeight);
+  return countWeightText(record) + ends;
+}
+
+std::string balancedLine(const LevelRecord& level, bool factors) {
+  const std::string steps =
+      factors ? std::to_string(level.steps) + " L-BFGS iterations (" +
+                    std::to_string(level.innerSteps) + " evaluations), gradient "
+              : std::to_string(level.steps) + " Newton steps (" + std::to_string(level.innerSteps) +
+                    " conjugate-gradient steps), relative gradient ";
+  return "Balanced: " + steps + number(level.measure) +
+         (level.converged ? "" : " (tolerance not met)");
 }
 
 }  // namespace
@@ -92,33 +139,37 @@ std::string balancedLine(const LevelRecord& level) {
 Status estimateByEntropy(const BalancingInputs& inputs, const BalancingSettings& settings,
                          Estimate& estimate) {
   std::vector<double> lambda;
+  const double rho = settings.tripEndWeight;
   const auto balancer = [&](const LevelProblem& problem, std::vector<double>& table,
                             LevelRecord& level, BalancingRecord& record) {
     if (problem.level == 1) {
+      record.tripEndWeight = rho;
       record.countWeightChosen = countWeightFromData(settings);
       record.countWeight = settings.countWeight;
       if (record.countWeightChosen) record.countWeight = kFallbackCountWeight;
       lambda.assign(problem.counts.size(), 0.0);
       if (record.countWeightChosen && record.countedLinks >= 2 * kFolds) {
-        record.countWeight = chooseCountWeight(problem, record);
+        record.countWeight = chooseCountWeight(problem, rho, record);
       }
       if (settings.onPhase) settings.onPhase(weightLine(record));
     }
     const std::vector<double> weights =
         countWeights(record.countWeight, problem.counts, problem.hasCount);
     std::vector<double> volumes;
-    const NewtonTrace trace = balance(problem, weights, lambda, table, volumes);
+    const BalanceTrace trace = balance(problem, weights, rho, lambda, table, volumes);
+    if (!trace.status.ok()) return trace.status;
     level.steps = trace.steps;
-    level.innerSteps = trace.cgSteps;
+    level.innerSteps = trace.innerSteps;
     level.converged = trace.converged;
-    level.measure = trace.relativeGradient;
-    if (settings.onPhase) settings.onPhase(balancedLine(level));
+    level.measure = trace.measure;
+    if (settings.onPhase)
+      settings.onPhase(balancedLine(level, !std::isinf(rho) && !std::isinf(record.countWeight)));
     if (!trace.converged && std::isinf(record.countWeight)) {
       return Status{
           "the counts cannot be met exactly on these routes: the balancing's "
           "multipliers did not converge in " +
           std::to_string(trace.steps) + " Newton steps (relative gradient " +
-          number(trace.relativeGradient) + "); give a finite --count-weight"};
+          number(trace.measure) + "); give a finite --count-weight"};
     }
     return Status{};
   };
