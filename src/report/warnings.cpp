@@ -1,5 +1,6 @@
 #include "report/warnings.h"
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -128,7 +129,7 @@ void countsMissed(const RunPieces& pieces, const RunSummary& summary,
 void countFit(const RunSummary& summary, std::vector<Warning>& warnings) {
   const double share = summary.fitStatistics.shareGehBelow5;
   if (!balancesPrior(summary.method) || summary.fit.empty() || share >= kGehAcceptance) return;
-  warnings.push_back(Warning{"only " + shortestNumber(100.0 * share) +
+  warnings.push_back(Warning{"only " + shortestNumber(std::round(1000.0 * share) / 10.0) +
                              "% of the counts are within GEH 5 of the estimate's volumes (the "
                              "usual acceptance is " +
                              shortestNumber(100.0 * kGehAcceptance) +

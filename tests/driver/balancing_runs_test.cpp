@@ -91,8 +91,11 @@ TEST(BalancingRuns, EntropyConsoleAndEveryOutput) {
   const nlohmann::json& balancing = summary["balancing"];
   EXPECT_EQ(balancing["counted_links"], 38);
   EXPECT_EQ(balancing["pairs"], 528);
-  EXPECT_EQ(balancing["count_weight_chosen"], true);
-  EXPECT_EQ(balancing["count_weights_tried"].size(), 7u);
+  // The default weights, with the held-out fit of κ.
+  EXPECT_EQ(balancing["count_weight"], 1.0);
+  EXPECT_EQ(balancing["trip_end_weight"], 0.1);
+  EXPECT_EQ(balancing["count_weight_chosen"], false);
+  EXPECT_EQ(balancing["count_weights_tried"].size(), 1u);
   EXPECT_TRUE(balancing["held_out"].is_object());
   EXPECT_EQ(balancing["levels"].size(), 2u);
   EXPECT_NE(readFile(dir.file("r.html")).find("<html"), std::string::npos);

@@ -15,9 +15,6 @@
 namespace veldmark {
 namespace {
 
-// κ when there are too few counts to hold some out.
-constexpr double kFallbackCountWeight = 10.0;
-
 std::string number(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.3g", value);
@@ -76,52 +73,52 @@ BalanceTrace balance(const LevelProblem& problem, const std::vector<double>& wei
   return BalanceTrace{run.iterations, run.evaluations, converged, run.gradientNorm, {}};
 }
 
-// κ by cross-validation over kCountWeightsTried (the trials go to `record`):
-// the weight of the least held-out score, the smaller on a tie.
-double chooseCountWeight(const LevelProblem& problem, double rho, BalancingRecord& record) {
+// The held-out fit of κ: each fold's counts left out in turn (crossValidate).
+WeightTrial heldOutTrial(const LevelProblem& problem, double kappa, double rho,
+                         const std::vector<int>& folds) {
+  std::vector<double> lambda, table;
+  WeightTrial trial =
+      crossValidate(folds, kFolds, problem.counts,
+                    [&](int, const std::vector<std::uint8_t>& use, std::vector<double>& volumes) {
+                      const std::vector<double> weights = countWeights(kappa, problem.counts, use);
+                      lambda.assign(problem.counts.size(), 0.0);
+                      return balance(problem, weights, rho, lambda, table, volumes).converged;
+                    });
+  trial.countWeight = kappa;
+  return trial;
+}
+
+// The held-out fit of each κ in `tried` into `record` (with the folds); κ
+// of the least held-out score is chosen (the first on a tie).
+double chooseCountWeight(const LevelProblem& problem, const std::vector<double>& tried, double rho,
+                         BalancingRecord& record) {
   record.folds = kFolds;
   const std::vector<int> folds = assignFolds(problem.hasCount, kFolds);
-  const std::size_t links = problem.counts.size();
-  std::vector<std::vector<double>> lambdas(kFolds, std::vector<double>(links, 0.0));
-  std::vector<double> table;
-  double best = kFallbackCountWeight;
   record.trials.clear();
   record.chosenTrial = -1;
-  for (const double kappa : kCountWeightsTried) {
-    WeightTrial trial = crossValidate(
-        folds, kFolds, problem.counts,
-        [&](int fold, const std::vector<std::uint8_t>& use, std::vector<double>& volumes) {
-          const std::vector<double> weights = countWeights(kappa, problem.counts, use);
-          return balance(problem, weights, rho, lambdas[fold], table, volumes).converged;
-        });
-    trial.countWeight = kappa;
+  for (const double kappa : tried) {
+    const WeightTrial trial = heldOutTrial(problem, kappa, rho, folds);
     if (record.chosenTrial < 0 || trial.score < record.trials[record.chosenTrial].score) {
-      best = kappa;
       record.chosenTrial = static_cast<int>(record.trials.size());
     }
     record.trials.push_back(trial);
   }
-  return best;
+  return record.trials[record.chosenTrial].countWeight;
 }
 
-std::string countWeightText(const BalancingRecord& record) {
-  if (!record.countWeightChosen) return "Count weight " + number(record.countWeight);
-  if (record.chosenTrial < 0) {
-    return "Count weight " + number(record.countWeight) + " (too few counts to hold any out)";
-  }
-  const WeightTrial& chosen = record.trials[record.chosenTrial];
-  return "Count weight " + number(record.countWeight) + " chosen of " +
-         std::to_string(record.trials.size()) + " by " + std::to_string(record.folds) +
-         "-fold cross-validation: held-out counts within GEH 5 " + percent(chosen.shareGehBelow5) +
-         ", R2 " + number(chosen.rSquared);
-}
-
-// "Count weight K[ chosen ...], trip-end weight R" (or "no trip-end factors").
+// "Count weight K[ chosen ...], trip-end weight R: held-out counts ...".
 std::string weightLine(const BalancingRecord& record) {
-  const std::string ends = std::isinf(record.tripEndWeight)
-                               ? ", no trip-end factors"
-                               : ", trip-end weight " + number(record.tripEndWeight);
-  return countWeightText(record) + ends;
+  std::string line = "Count weight " + number(record.countWeight);
+  if (record.countWeightChosen && record.chosenTrial >= 0) {
+    line += " chosen of " + std::to_string(record.trials.size()) + " by " +
+            std::to_string(record.folds) + "-fold cross-validation";
+  }
+  line += std::isinf(record.tripEndWeight) ? ", no trip-end factors"
+                                           : ", trip-end weight " + number(record.tripEndWeight);
+  if (record.chosenTrial < 0) return line + " (too few counts to hold any out)";
+  const WeightTrial& chosen = record.trials[record.chosenTrial];
+  return line + ": held-out counts within GEH 5 " + percent(chosen.shareGehBelow5) + ", R2 " +
+         number(chosen.rSquared);
 }
 
 std::string balancedLine(const LevelRecord& level, bool factors) {
@@ -145,11 +142,15 @@ Status estimateByEntropy(const BalancingInputs& inputs, const BalancingSettings&
     if (problem.level == 1) {
       record.tripEndWeight = rho;
       record.countWeightChosen = countWeightFromData(settings);
-      record.countWeight = settings.countWeight;
-      if (record.countWeightChosen) record.countWeight = kFallbackCountWeight;
+      record.countWeight = record.countWeightChosen ? kDefaultCountWeight : settings.countWeight;
       lambda.assign(problem.counts.size(), 0.0);
-      if (record.countWeightChosen && record.countedLinks >= 2 * kFolds) {
-        record.countWeight = chooseCountWeight(problem, rho, record);
+      // The held-out fit of the weight given, or of each tried to choose one.
+      if (record.countedLinks >= 2 * kFolds && std::isfinite(record.countWeight)) {
+        const std::vector<double> tried =
+            record.countWeightChosen
+                ? std::vector<double>(std::begin(kCountWeightsTried), std::end(kCountWeightsTried))
+                : std::vector<double>{record.countWeight};
+        record.countWeight = chooseCountWeight(problem, tried, rho, record);
       }
       if (settings.onPhase) settings.onPhase(weightLine(record));
     }

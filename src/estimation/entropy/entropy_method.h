@@ -13,7 +13,7 @@ namespace veldmark {
 inline constexpr int kEntropyLevels = 2;
 
 /// The count weights cross-validation tries, smallest first.
-inline constexpr double kCountWeightsTried[] = {0.3, 1.0, 3.0, 10.0, 30.0, 100.0, 300.0};
+inline constexpr double kCountWeightsTried[] = {0.1, 0.3, 1.0, 3.0, 10.0, 30.0, 100.0, 300.0};
 
 /// Estimates by entropy balancing (runBalancing with the entropy balancer)
 /// into `estimate`. Fails with "the counts cannot be met exactly on these
