@@ -33,10 +33,10 @@ struct Run {
   ZoneTable reference;                            // --reference: the table read with the inputs
   std::optional<ReferenceComparison> comparison;  // --reference: set after the estimation
   // The methods that balance a prior (entropy, gradient):
-  RoadNetwork road;                    // BASE read as the road network
-  ZoneSet zones;                       // --zones (else the prior's zones)
-  CountedLinks counted;                // each abstract link on the road network, with its count
-  std::vector<double> prior;           // --prior: N x N in zone order; empty without one
+  RoadNetwork road;                        // BASE read as the road network
+  ZoneSet zones;                           // --zones (else the prior's zones)
+  CountedLinks counted;                    // each abstract link on the road network, with its count
+  std::vector<double> prior;               // --prior: N x N in zone order; empty without one
   std::vector<std::string> inputWarnings;  // warnings of the reading, without the prefix
 
   // The operand at 1-based `number` (1 = BASE), or nullptr when missing.

@@ -14,9 +14,9 @@ namespace veldmark {
 // What a method is given. Each method reads the members it needs.
 struct EstimationRequest {
   EstimationMethod method = EstimationMethod::kLinearised;
-  AbstractNetwork* counts = nullptr;  // the counted (abstract) links with their counts
-  EstimationSettings linearised;      // the linearise-and-search method's settings
-  BalancingInputs balancing;          // entropy, gradient: road network, zones, counts, prior
+  AbstractNetwork* counts = nullptr;    // the counted (abstract) links with their counts
+  EstimationSettings linearised;        // the linearise-and-search method's settings
+  BalancingInputs balancing;            // entropy, gradient: road network, zones, counts, prior
   BalancingSettings balancingSettings;  // entropy, gradient: their settings
 };
 

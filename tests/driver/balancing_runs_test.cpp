@@ -44,8 +44,8 @@ void writeHalfCounted(const ScratchDir& dir) {
 
 RunResult run(std::vector<std::string> options, const ScratchDir& dir,
               const std::string& abstract = "abstract.txt") {
-  options.insert(options.end(), {kNetwork + "base.txt", dir.file(abstract),
-                                 dir.file("flows.txt"), "trips.txt"});
+  options.insert(options.end(),
+                 {kNetwork + "base.txt", dir.file(abstract), dir.file("flows.txt"), "trips.txt"});
   return runVeldmark(options, dir.path());
 }
 
@@ -54,15 +54,16 @@ TEST(BalancingRuns, EntropyConsoleAndEveryOutput) {
   ScratchDir dir;
   writeHalfCounted(dir);
   const RunResult result =
-      run({"--method", "entropy", "--prior", kPrior, "--zones", "1-24", "--through-zones",
-           "--csv", "t.csv", "--omx", "t.omx", "--fit", "fit.csv", "--volumes", "v.csv",
-           "--summary", "s.json", "--report", "r.html"},
+      run({"--method", "entropy", "--prior", kPrior, "--zones", "1-24", "--through-zones", "--csv",
+           "t.csv", "--omx", "t.omx", "--fit", "fit.csv", "--volumes", "v.csv", "--summary",
+           "s.json", "--report", "r.html"},
           dir);
   ASSERT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.err, "");
   const std::string console = maskClock(result.out);
   for (const char* phase :
-       {"   Clock\t\t# : Starting\n", "   Clock\t\t# : Estimate by entropy: 24 zones, 76 road links, 38 counts, prior ",
+       {"   Clock\t\t# : Starting\n",
+        "   Clock\t\t# : Estimate by entropy: 24 zones, 76 road links, 38 counts, prior ",
         "   Clock\t\t# : Routes of the prior: equilibrium at relative gap ",
         "   Clock\t\t# : Count weight ", "   Clock\t\t# : Balanced: ",
         "   Clock\t\t# : Routes of the estimate: ", "   Clock\t\t# : Finishing\n",
@@ -106,10 +107,10 @@ TEST(BalancingRuns, EntropyConsoleAndEveryOutput) {
 TEST(BalancingRuns, GradientWithItsOwnOptions) {
   ScratchDir dir;
   writeHalfCounted(dir);
-  const RunResult result = run({"--method=gradient", "--prior", kPrior, "--zones", "1-24",
-                                "--through-zones", "--outer", "1", "--max-iterations", "3",
-                                "--summary", "s.json"},
-                               dir);
+  const RunResult result =
+      run({"--method=gradient", "--prior", kPrior, "--zones", "1-24", "--through-zones", "--outer",
+           "1", "--max-iterations", "3", "--summary", "s.json"},
+          dir);
   ASSERT_EQ(result.exitCode, 0) << result.err;
   EXPECT_NE(result.out.find("Adjusted: "), std::string::npos) << result.out;
   const nlohmann::json summary = nlohmann::json::parse(readFile(dir.file("s.json")));
@@ -144,15 +145,20 @@ TEST(BalancingRuns, InputsAndOptionsRefused) {
        "abstract.txt",
        "veldmark: outside.csv: zone 25 is not a zone (see --zones)\n"},
       {{"--method", "entropy"}, "abstract.txt", "veldmark: --zones is needed without --prior\n"},
-      {{"--prior", kPrior}, "abstract.txt",
+      {{"--prior", kPrior},
+       "abstract.txt",
        "veldmark: option '--prior' needs --method entropy or gradient\n"},
-      {{"--method", "gradient", "--count-weight", "10"}, "abstract.txt",
+      {{"--method", "gradient", "--count-weight", "10"},
+       "abstract.txt",
        "veldmark: option '--count-weight' needs --method entropy\n"},
-      {{"--method", "entropy", "--max-iterations", "10"}, "abstract.txt",
+      {{"--method", "entropy", "--max-iterations", "10"},
+       "abstract.txt",
        "veldmark: option '--max-iterations' needs --method gradient\n"},
-      {{"--method", "entropy", "--count-weight", "0"}, "abstract.txt",
+      {{"--method", "entropy", "--count-weight", "0"},
+       "abstract.txt",
        "veldmark: option '--count-weight' needs a number above 0, auto or inf, not '0'\n"},
-      {{"--method", "fastest"}, "abstract.txt",
+      {{"--method", "fastest"},
+       "abstract.txt",
        "veldmark: option '--method' needs linearised, entropy or gradient, not 'fastest'\n"},
   };
   for (const auto& c : kCases) {
@@ -178,9 +184,8 @@ TEST(BalancingRuns, WarningsOnAWeakPrior) {
       << flat.err;
   EXPECT_NE(flat.out.find("No prior: a flat one of "), std::string::npos);
   dir.write("some.csv", "o_zone_id,d_zone_id,volume\n1,2,500\n2,1,400\n3,4,100\n");
-  const RunResult some = run({"--method", "gradient", "--prior", "some.csv", "--zones", "1-24",
-                              "--through-zones"},
-                             dir);
+  const RunResult some = run(
+      {"--method", "gradient", "--prior", "some.csv", "--zones", "1-24", "--through-zones"}, dir);
   ASSERT_EQ(some.exitCode, 0) << some.err;
   EXPECT_NE(some.err.find("veldmark: warning: some.csv: 20 zone(s) without any prior trips "
                           "(none will be estimated for them): 5, 6, 7, 8, 9, ...\n"),

@@ -6,7 +6,9 @@ namespace veldmark {
 namespace {
 
 // ln M, or +inf without a limit.
-double exponentLimit(const EntropyProblem& problem) { return std::log(problem.ratioLimit); }
+double exponentLimit(const EntropyProblem& problem) {
+  return std::log(problem.ratioLimit);
+}
 
 }  // namespace
 

@@ -35,7 +35,9 @@ struct EntropyProblem {
 };
 
 /// True when counted link c takes part (w_c > 0).
-inline bool isActive(const EntropyProblem& problem, int c) { return problem.weights[c] > 0.0; }
+inline bool isActive(const EntropyProblem& problem, int c) {
+  return problem.weights[c] > 0.0;
+}
 
 /// x(λ) = t ∘ exp(−Pᵀλ) into `table` (one value per pair), `along` = Pᵀλ as
 /// scratch. May overflow to +inf for a λ far from the minimum.

@@ -1,17 +1,17 @@
 #include "estimation/entropy/newton_cg.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cmath>
 #include <limits>
 
 namespace veldmark {
 namespace {
 
-constexpr double kArmijo = 1e-4;         // sufficient decrease: a share of the slope
-constexpr int kHalvings = 40;            // step 1 down to 2⁻⁴⁰
-constexpr double kInvisible = 1e-12;     // a decrease below this share of |D| is rounding
+constexpr double kArmijo = 1e-4;      // sufficient decrease: a share of the slope
+constexpr int kHalvings = 40;         // step 1 down to 2⁻⁴⁰
+constexpr double kInvisible = 1e-12;  // a decrease below this share of |D| is rounding
 
 double dot(const std::vector<double>& a, const std::vector<double>& b) {
   double sum = 0.0;
@@ -54,7 +54,7 @@ int conjugateGradient(const EntropyProblem& problem, const std::vector<double>& 
   s.residual.resize(n);
   s.scaled.resize(n);
   for (std::size_t c = 0; c < n; ++c) {
-    s.residual[c] = -s.gradient[c];                    // r = −∇D − ∇²D · 0
+    s.residual[c] = -s.gradient[c];                     // r = −∇D − ∇²D · 0
     s.scaled[c] = s.residual[c] / s.preconditioner[c];  // z = M⁻¹ r
   }
   s.search = s.scaled;
@@ -67,8 +67,8 @@ int conjugateGradient(const EntropyProblem& problem, const std::vector<double>& 
     if (!(curvature > 0.0) || !std::isfinite(curvature)) break;  // singular along p
     const double alpha = rz / curvature;
     for (std::size_t c = 0; c < n; ++c) {
-      s.direction[c] += alpha * s.search[c];   // d += α p
-      s.residual[c] -= alpha * s.product[c];   // r −= α q
+      s.direction[c] += alpha * s.search[c];  // d += α p
+      s.residual[c] -= alpha * s.product[c];  // r −= α q
       s.scaled[c] = s.residual[c] / s.preconditioner[c];
     }
     const double rzNext = dot(s.residual, s.scaled);

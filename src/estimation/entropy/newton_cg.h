@@ -14,7 +14,7 @@ namespace veldmark {
 struct NewtonSettings {
   double tolerance = 1e-8;  // stop once ‖∇D‖₂ <= tolerance · max(‖v‖₂, 1) (active links)
   int maxSteps = 100;       // Newton steps at most
-  int maxCgSteps = 500;     // conjugate-gradient steps per Newton step at most
+  int maxCgSteps = 500;  // conjugate-gradient steps per Newton step at most
 };
 
 struct NewtonTrace {

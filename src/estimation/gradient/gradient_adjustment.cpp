@@ -31,7 +31,7 @@ double stepLength(const std::vector<double>& change, const std::vector<double>& 
   double along = 0.0, curvature = 0.0;
   for (std::size_t c = 0; c < change.size(); ++c) {
     if (!takesPart(included, c)) continue;
-    along += change[c] * -residual[c];  // Σ V'_c (v_c − V_c)
+    along += change[c] * -residual[c];   // Σ V'_c (v_c − V_c)
     curvature += change[c] * change[c];  // Σ V'_c²
   }
   if (!(curvature > 0.0)) return 0.0;

@@ -17,22 +17,22 @@
 namespace veldmark {
 
 struct GradientSettings {
-  int maxIterations = 50;    // steps at most
-  double tolerance = 1e-4;   // stop once |Z_before − Z_after| < tolerance · Z_before
+  int maxIterations = 50;   // steps at most
+  double tolerance = 1e-4;  // stop once |Z_before − Z_after| < tolerance · Z_before
 };
 
 enum class GradientStop {
-  kIterationCap,     // maxIterations steps ran
-  kRelativeChange,   // the objective changed by less than the tolerance (or reached 0)
-  kZeroGradient,     // Σ V'² = 0: no step changes V
+  kIterationCap,    // maxIterations steps ran
+  kRelativeChange,  // the objective changed by less than the tolerance (or reached 0)
+  kZeroGradient,    // Σ V'² = 0: no step changes V
 };
 
 struct GradientTrace {
-  int iterations = 0;        // steps taken
-  double objective = 0.0;    // Z at the end
+  int iterations = 0;           // steps taken
+  double objective = 0.0;       // Z at the end
   double firstObjective = 0.0;  // Z of the starting table
   GradientStop stop = GradientStop::kIterationCap;
-  int boundedSteps = 0;      // steps cut to the bound
+  int boundedSteps = 0;  // steps cut to the bound
 };
 
 /// Adjusts `table` (one value per pair of `routes`, >= 0) in place towards

@@ -53,15 +53,16 @@ void countFromTable(Problem& problem, const std::vector<int>& links,
   }
   AssignmentSettings settings;
   settings.gap = 1e-12;
-  const AssignmentResult result = assignPairs(problem.network, problem.zones, pairs, demand,
-                                              settings);
+  const AssignmentResult result =
+      assignPairs(problem.network, problem.zones, pairs, demand, settings);
   problem.counted = CountedLinks{};
   problem.counted.firstRoad = {0};
   for (const int a : links) {
     problem.counted.counts.push_back(result.linkVolumes[a]);
     problem.counted.hasCount.push_back(1);
     problem.counted.roadLinks.push_back(a);
-    problem.counted.firstRoad.push_back(static_cast<std::int32_t>(problem.counted.roadLinks.size()));
+    problem.counted.firstRoad.push_back(
+        static_cast<std::int32_t>(problem.counted.roadLinks.size()));
     problem.counted.flat.push_back(problem.network.b[a] == 0.0);
   }
 }
@@ -78,8 +79,7 @@ const Method kMethods[] = {{"entropy, kappa 10", EstimationMethod::kEntropy, 10.
                            {"gradient", EstimationMethod::kGradient, 0.0}};
 
 Status run(const Problem& problem, const Method& method, Estimate& estimate, int threads = 1) {
-  const BalancingInputs inputs{&problem.network, &problem.zones, &problem.counted,
-                               &problem.prior};
+  const BalancingInputs inputs{&problem.network, &problem.zones, &problem.counted, &problem.prior};
   BalancingSettings settings;
   settings.gap = 1e-12;
   settings.countWeight = method.countWeight;
@@ -89,9 +89,9 @@ Status run(const Problem& problem, const Method& method, Estimate& estimate, int
              : estimateByGradient(inputs, settings, estimate);
 }
 
-const std::vector<double> kPrior = {5.0, 150.0, 20.0,  //
-                                    80.0, 7.0, 30.0,   //
-                                    0.0, 40.0, 0.0};   // 5 to 1: a structural zero
+const std::vector<double> kPrior = {5.0,  150.0, 20.0,  //
+                                    80.0, 7.0,   30.0,  //
+                                    0.0,  40.0,  0.0};  // 5 to 1: a structural zero
 
 TEST(BalancingMethods, PriorThatMeetsTheCountsComesBackUnchanged) {
   Problem problem = makeProblem(kPrior);

@@ -24,9 +24,9 @@ TEST(CrossValidation, FoldsCoverTheCountedLinksEvenly) {
     ASSERT_LT(folds[c], kFolds);
     ++sizes[folds[c]];
   }
-  EXPECT_LE(*std::max_element(sizes.begin(), sizes.end()) -
-                *std::min_element(sizes.begin(), sizes.end()),
-            1);
+  EXPECT_LE(
+      *std::max_element(sizes.begin(), sizes.end()) - *std::min_element(sizes.begin(), sizes.end()),
+      1);
   EXPECT_EQ(assignFolds(hasCount, kFolds), folds);
   // Not simply index order: neighbours in the file are spread over the folds.
   int sameAsNext = 0;

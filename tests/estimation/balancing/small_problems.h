@@ -37,10 +37,14 @@ inline RouteSet handRoutes(int links, const std::vector<std::vector<HandRoute>>&
 }
 
 /// The chain A→B→C of the notes: links AB (0) and BC (1); pairs AB, AC, BC.
-inline RouteSet chainRoutes() { return handRoutes(2, {{{{0}}}, {{{0, 1}}}, {{{1}}}}); }
+inline RouteSet chainRoutes() {
+  return handRoutes(2, {{{{0}}}, {{{0, 1}}}, {{{1}}}});
+}
 
 /// One pair on two routes split 50/50, each route one link.
-inline RouteSet twoRoutes() { return handRoutes(2, {{{{0}, 0.5}, {{1}, 0.5}}}); }
+inline RouteSet twoRoutes() {
+  return handRoutes(2, {{{{0}, 0.5}, {{1}, 0.5}}});
+}
 
 /// A road link's eight attributes: capacity, length, free-flow time, b, power.
 inline void addLink(RoadNetwork& network, NodeId from, NodeId to, double capacity, double time,

@@ -38,8 +38,8 @@ Solved solve(const RouteSet& routes, const std::vector<double>& prior,
   Solved solved;
   solved.lambda.assign(counts.size(), 0.0);
   const EntropyProblem problem{routes, prior, counts, weights, kInfinite, team};
-  solved.trace = minimiseDual(problem, NewtonSettings{}, solved.lambda, solved.table,
-                              solved.volumes);
+  solved.trace =
+      minimiseDual(problem, NewtonSettings{}, solved.lambda, solved.table, solved.volumes);
   return solved;
 }
 
