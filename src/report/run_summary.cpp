@@ -13,7 +13,9 @@ RunInputs summariseInputs(const RunPieces& pieces) {
   inputs.basePath = pieces.basePath;
   inputs.abstractPath = pieces.abstract.path;
   inputs.flowPath = pieces.flowPath;
-  inputs.zones = pieces.abstract.zoneCount();
+  inputs.zones = balancesPrior(pieces.estimate.method)
+                     ? static_cast<int>(pieces.estimate.zones.size())
+                     : pieces.abstract.zoneCount();
   inputs.links = pieces.abstract.linkCount();
   inputs.flowLinesMatched = pieces.flows.matchedLines;
   inputs.flowLinesUnmatched = static_cast<int>(pieces.flows.unmatched.size());
