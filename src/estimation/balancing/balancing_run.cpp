@@ -114,13 +114,8 @@ Status runBalancing(EstimationMethod method, const BalancingInputs& inputs,
     assignLevel(inputs, settings, pairs.pairs, table, level, 0, team.get(), routes, levelRecord,
                 record);
     phase(settings, routesLine(level, levelRecord));
-    const LevelProblem problem{level,
-                               routes.counted,
-                               zones,
-                               pairs.prior,
-                               inputs.counted->counts,
-                               inputs.counted->hasCount,
-                               inputs.counted->flat,
+    const LevelProblem problem{level,       routes.counted,         zones,
+                               pairs.prior, inputs.counted->counts, inputs.counted->hasCount,
                                team.get()};
     const auto start = std::chrono::steady_clock::now();
     Status status = balance(problem, table, levelRecord, record);

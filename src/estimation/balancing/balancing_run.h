@@ -23,7 +23,6 @@ struct LevelProblem {
   const std::vector<double>& prior;           // t per pair (> 0)
   const std::vector<double>& counts;          // v per abstract link
   const std::vector<std::uint8_t>& hasCount;  // per abstract link: 1 when it has a count
-  const std::vector<std::uint8_t>& flat;      // per abstract link: 1 when its cost is flat
   ThreadTeam* team;                           // shares the products; null: the calling thread
 };
 

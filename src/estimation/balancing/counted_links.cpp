@@ -7,23 +7,17 @@
 namespace veldmark {
 namespace {
 
-bool isFlat(const RoadNetwork& network, int a) {
-  return network.b[a] == 0.0 || network.freeFlowTime[a] == 0.0 || network.power[a] == 0.0;
-}
-
 // Appends the road links from node number `from` to `to`; returns how many.
 int appendRoadLinks(const RoadNetwork& network, NodeId from, NodeId to,
-                    std::vector<std::int32_t>& links, bool& flat) {
+                    std::vector<std::int32_t>& links) {
   const int tail = findNode(network, from);
   const int head = findNode(network, to);
   if (tail < 0 || head < 0) return 0;
   int found = 0;
-  flat = true;
   for (std::int32_t k = network.firstOut[tail]; k < network.firstOut[tail + 1]; ++k) {
     const std::int32_t a = network.outLinks[k];
     if (network.to[a] != head) continue;
     links.push_back(a);
-    flat = flat && isFlat(network, a);
     ++found;
   }
   return found;
@@ -45,8 +39,7 @@ Status matchCountedLinks(const RoadNetwork& network, const AbstractNetwork& abst
   for (int k = 0; k < abstract.linkCount(); ++k) {
     const LinkEndpoints ends = abstract.endpoints[k];
     links.clear();
-    bool flat = true;
-    if (appendRoadLinks(network, ends.from, ends.to, links, flat) == 0) {
+    if (appendRoadLinks(network, ends.from, ends.to, links) == 0) {
       return Status{displayName(abstract.path) + ":" + std::to_string(abstract.lineNumbers[k]) +
                     ": no link of " + displayName(network.path) + " joins " +
                     std::to_string(ends.from) + " to " + std::to_string(ends.to)};
@@ -55,7 +48,6 @@ Status matchCountedLinks(const RoadNetwork& network, const AbstractNetwork& abst
     counted.counts.push_back(named[k] ? abstract.records[k].observedFlow : 0.0);
     counted.roadLinks.insert(counted.roadLinks.end(), links.begin(), links.end());
     counted.firstRoad.push_back(static_cast<std::int32_t>(counted.roadLinks.size()));
-    counted.flat.push_back(flat ? 1 : 0);
   }
   return Status{};
 }

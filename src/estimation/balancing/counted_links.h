@@ -18,8 +18,6 @@ struct CountedLinks {
   std::vector<std::uint8_t> hasCount;   // per abstract link: 1 when a flow line names it
   std::vector<std::int32_t> firstRoad;  // c's road links: roadLinks[firstRoad[c] .. firstRoad[c+1])
   std::vector<std::int32_t> roadLinks;  //   indices into the road network's links, file order
-  std::vector<std::uint8_t> flat;       // per counted link: 1 when all its road links have a flat
-                                        //   cost (b = 0 or free-flow time 0)
 
   int count() const { return static_cast<int>(counts.size()); }
   int countedCount() const;  // links with a count

@@ -63,7 +63,6 @@ void countFromTable(Problem& problem, const std::vector<int>& links,
     problem.counted.roadLinks.push_back(a);
     problem.counted.firstRoad.push_back(
         static_cast<std::int32_t>(problem.counted.roadLinks.size()));
-    problem.counted.flat.push_back(problem.network.b[a] == 0.0);
   }
 }
 
