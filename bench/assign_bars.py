@@ -22,7 +22,8 @@ import sys
 import tempfile
 import time
 
-DATA = os.environ.get("VELDMARK_DATA", "/work/shared/data")
+DATA = os.environ.get(
+    "VELDMARK_DATA", os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "shared", "data"))
 
 # name: (base, trips source, published flows, zones, options)
 NETWORKS = {

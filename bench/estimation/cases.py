@@ -213,7 +213,7 @@ def write_case(out, net, case):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("out")
-    parser.add_argument("--data", default="/work/shared/data")
+    parser.add_argument("--data", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "shared", "data"))
     parser.add_argument("--seed", type=int, default=DEFAULT_SEED)
     parser.add_argument("--networks", default=",".join(NETWORKS))
     parser.add_argument("--cases", default="", help="comma-separated substrings of case names")

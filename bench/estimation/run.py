@@ -45,7 +45,7 @@ COLUMNS = [
 
 def parse_args():
     p = argparse.ArgumentParser(description="cells R2 of the estimation bar's 30 cases")
-    p.add_argument("--data", default="/work/shared/data", help="shared data folder")
+    p.add_argument("--data", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "shared", "data"), help="shared data folder")
     p.add_argument("--networks", default=",".join(cases.NETWORKS))
     p.add_argument("--cases", default="", help="comma-separated substrings of case names")
     p.add_argument("--seed", type=int, default=cases.DEFAULT_SEED)

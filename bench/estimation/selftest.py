@@ -154,7 +154,7 @@ def sioux_falls(data):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--data", default="/work/shared/data")
+    parser.add_argument("--data", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "shared", "data"))
     args = parser.parse_args()
     chain()
     two_routes()

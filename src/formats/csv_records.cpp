@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "formats/text_file.h"
+#include "veldmark/file_name.h"
 
 namespace veldmark {
 namespace {
@@ -178,7 +179,9 @@ Status findCsvColumn(const CsvTable& table, const std::string& name, std::size_t
   }
   if (found) return Status{};
   std::string columns;
-  for (const std::string& header : table.header) columns += (columns.empty() ? "" : ", ") + header;
+  for (const std::string& header : table.header) {
+    columns += (columns.empty() ? "" : ", ") + displayName(header);
+  }
   return Status{table.path + ":1: no column " + name + " in the header (its columns: " + columns +
                 ")" + hint};
 }
@@ -198,7 +201,7 @@ Status csvFieldView(const CsvTable& table, const CsvRecord& record, std::size_t 
     return Status{};
   }
   return Status{table.path + ":" + std::to_string(record.lineNumber) + ": no " +
-                table.header[column] + " value"};
+                displayName(table.header[column]) + " value"};
 }
 
 }  // namespace veldmark

@@ -160,6 +160,9 @@ TEST(ReferenceTable, BadOriginBlocksAndTablesAreNamedWithTheirLine) {
        ": <TOTAL OD FLOW> is 12.0 but the entries sum to 8 (is the table cut short?)"},
       {"t.tntp", "<NUMBER OF ZONES> 2.5\n<END OF METADATA>\nOrigin 1\n",
        ": <NUMBER OF ZONES> is not a whole number"},
+      // A column name holding a line break is shown escaped: the message stays one line.
+      {"u.csv", "\"o_zone\nid\",d_zone_id\n1,2\n",
+       ":1: no column o_zone_id in the header (its columns: 'o_zone\\x0Aid', d_zone_id)"},
   };
   for (const auto& c : cases) {
     ZoneTable table;
