@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "estimation/balancing/balancing_inputs.h"
+#include "estimation/entropy/entropy_method.h"
 #include "formats/reference_table.h"
 #include "support/test_support.h"
 
@@ -92,16 +94,39 @@ TEST(BalancingRuns, EntropyConsoleAndEveryOutput) {
   const nlohmann::json& balancing = summary["balancing"];
   EXPECT_EQ(balancing["counted_links"], 38);
   EXPECT_EQ(balancing["pairs"], 528);
-  // The default weights, with the held-out fit of κ.
-  EXPECT_EQ(balancing["count_weight"], 1.0);
-  EXPECT_EQ(balancing["trip_end_weight"], 0.1);
+  // The default weights: no cross-validation.
+  EXPECT_EQ(balancing["count_weight"], kDefaultCountWeight);
+  EXPECT_EQ(balancing["trip_end_weight"], kDefaultTripEndWeight);
   EXPECT_EQ(balancing["count_weight_chosen"], false);
-  EXPECT_EQ(balancing["count_weights_tried"].size(), 1u);
-  EXPECT_TRUE(balancing["held_out"].is_object());
+  EXPECT_TRUE(balancing["count_weights_tried"].empty());
+  EXPECT_TRUE(balancing["held_out"].is_null());
   EXPECT_EQ(balancing["levels"].size(), 2u);
   EXPECT_NE(readFile(dir.file("r.html")).find("<html"), std::string::npos);
   // The prior is the table whose equilibrium the counts are: the fit is close.
   EXPECT_GT(summary["end"]["fit"]["share_geh_below_5"].get<double>(), 0.9);
+}
+
+// --count-weight auto: every weight tried is scored on held-out counts, and
+// the one chosen is the one used, on the console and in the summary.
+TEST(BalancingRuns, CountWeightChosenByHeldOutCounts) {
+  ScratchDir dir;
+  writeHalfCounted(dir);
+  const RunResult result =
+      run({"--method", "entropy", "--prior", kPrior, "--zones", "1-24", "--through-zones",
+           "--outer", "1", "--count-weight", "auto", "--summary", "s.json"},
+          dir);
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const nlohmann::json balancing = nlohmann::json::parse(readFile(dir.file("s.json")))["balancing"];
+  EXPECT_EQ(balancing["count_weight_chosen"], true);
+  ASSERT_EQ(balancing["count_weights_tried"].size(), std::size(kCountWeightsTried));
+  const nlohmann::json& chosen = balancing["held_out"];
+  ASSERT_TRUE(chosen.is_object());
+  EXPECT_EQ(chosen["count_weight"], balancing["count_weight"]);
+  for (const nlohmann::json& trial : balancing["count_weights_tried"]) {
+    EXPECT_GE(trial["held_out_score"].get<double>(), chosen["held_out_score"].get<double>());
+  }
+  EXPECT_NE(result.out.find("-fold cross-validation, trip-end weight "), std::string::npos)
+      << result.out;
 }
 
 TEST(BalancingRuns, GradientWithItsOwnOptions) {

@@ -115,6 +115,7 @@ std::string weightLine(const BalancingRecord& record) {
   }
   line += std::isinf(record.tripEndWeight) ? ", no trip-end factors"
                                            : ", trip-end weight " + number(record.tripEndWeight);
+  if (!record.countWeightChosen) return line;
   if (record.chosenTrial < 0) return line + " (too few counts to hold any out)";
   const WeightTrial& chosen = record.trials[record.chosenTrial];
   return line + ": held-out counts within GEH 5 " + percent(chosen.shareGehBelow5) + ", R2 " +
@@ -144,12 +145,10 @@ Status estimateByEntropy(const BalancingInputs& inputs, const BalancingSettings&
       record.countWeightChosen = countWeightFromData(settings);
       record.countWeight = record.countWeightChosen ? kDefaultCountWeight : settings.countWeight;
       lambda.assign(problem.counts.size(), 0.0);
-      // The held-out fit of the weight given, or of each tried to choose one.
-      if (record.countedLinks >= 2 * kFolds && std::isfinite(record.countWeight)) {
-        const std::vector<double> tried =
-            record.countWeightChosen
-                ? std::vector<double>(std::begin(kCountWeightsTried), std::end(kCountWeightsTried))
-                : std::vector<double>{record.countWeight};
+      // --count-weight auto: the held-out fit of each weight tried, the best kept.
+      if (record.countWeightChosen && record.countedLinks >= 2 * kFolds) {
+        const std::vector<double> tried(std::begin(kCountWeightsTried),
+                                        std::end(kCountWeightsTried));
         record.countWeight = chooseCountWeight(problem, tried, rho, record);
       }
       if (settings.onPhase) settings.onPhase(weightLine(record));
