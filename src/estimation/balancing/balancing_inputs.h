@@ -19,8 +19,8 @@ inline constexpr double kCountWeightFromData = std::numeric_limits<double>::quie
 
 /// κ and ρ when --count-weight and --trip-end-weight are not given (measured
 /// on the estimation bench: bench/estimation).
-inline constexpr double kDefaultCountWeight = 1.0;
-inline constexpr double kDefaultTripEndWeight = 0.1;
+inline constexpr double kDefaultCountWeight = 2.0;
+inline constexpr double kDefaultTripEndWeight = 1.0;
 
 struct BalancingInputs {
   const RoadNetwork* network = nullptr;

@@ -10,7 +10,7 @@
 namespace veldmark {
 
 /// The levels (assignments of routes) when --outer is not given.
-inline constexpr int kGradientLevels = 2;
+inline constexpr int kGradientLevels = 1;
 
 /// Estimates by gradient adjustment (runBalancing with the gradient
 /// balancer; settings.maxIterations steps per level at most, relative change
