@@ -153,6 +153,7 @@ TEST(BalancingRuns, InputsAndOptionsRefused) {
   abstract.replace(abstract.find("\n1 2 "), 5, "\n1 7 ");  // no link joins 1 to 7
   dir.write("off.txt", abstract);
   dir.write("negative.csv", "o_zone_id,d_zone_id,volume\n1,2,5\n2,1,-1\n");
+  dir.write("small.csv", "o_zone_id,d_zone_id,volume\n1,2,5\n");
   dir.write("outside.csv", "o_zone_id,d_zone_id,volume\n1,2,5\n2,25,1\n");
   const struct {
     std::vector<std::string> options;
@@ -179,6 +180,11 @@ TEST(BalancingRuns, InputsAndOptionsRefused) {
       {{"--method", "entropy", "--max-iterations", "10"},
        "abstract.txt",
        "veldmark: option '--max-iterations' needs --method gradient\n"},
+      {{"--method", "gradient", "--prior", "small.csv", "--zones", "1-24", "--volumes",
+        "small.csv"},
+       "abstract.txt",
+       "veldmark: --volumes 'small.csv' is the same file as --prior 'small.csv': an output "
+       "never replaces an input or another output\n"},
       {{"--method", "gradient", "--trip-end-weight", "1"},
        "abstract.txt",
        "veldmark: option '--trip-end-weight' needs --method entropy\n"},
