@@ -180,16 +180,22 @@ TEST(ThreadCount, OptionThenEnvironmentThenAffinityAndOneThreadStartsNone) {
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err, "veldmark: VELDMARK_THREADS needs a whole number from 1 to 1024, not 'x'\n");
 
-  // One thread starts none; three start two, which end with the workspace.
+  // One thread starts none; three start two, which end with the workspace;
+  // none either when every step of a pass fits in one chunk (181 x 181
+  // entries do, 182 x 182 do not).
+  static_assert(181 * 181 <= kEntriesPerChunk && 182 * 182 > kEntriesPerChunk);
   const int before = taskCount();
   {
-    EstimationWorkspace one, three;
+    EstimationWorkspace one, three, small;
     EstimationSettings settings;
-    ASSERT_TRUE(allocateWorkspace(70, 140, one, settings).ok());
+    ASSERT_TRUE(allocateWorkspace(70, 182, one, settings).ok());
     EXPECT_EQ(one.Team, nullptr);
     EXPECT_EQ(taskCount(), before);
     settings.threads = 3;
-    ASSERT_TRUE(allocateWorkspace(70, 140, three, settings).ok());
+    ASSERT_TRUE(allocateWorkspace(70, 181, small, settings).ok());
+    EXPECT_EQ(small.Team, nullptr);
+    EXPECT_EQ(taskCount(), before);
+    ASSERT_TRUE(allocateWorkspace(70, 182, three, settings).ok());
     EXPECT_EQ(taskCount(), before + 2);
   }
   EXPECT_EQ(taskCount(), before);
