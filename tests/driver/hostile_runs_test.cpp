@@ -18,11 +18,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <thread>
 
 #include "support/test_support.h"
 #include "tools/network_generator.h"
@@ -39,7 +37,7 @@ namespace fs = std::filesystem;
 const std::string kOld = "an old table\n";
 constexpr uid_t kNobody = 65534;
 
-enum class Console { kFile, kNull, kGonePipe, kFull, kTrips };
+enum class Console { kFile, kNull, kGonePipe, kPipe, kFull, kTrips };
 
 // How one run is started, in a scratch directory holding base.txt,
 // abstract.txt, flows.txt and an old trips.txt.
@@ -64,15 +62,23 @@ void limit(int resource, rlim_t value) {
 
 // Starts the program; the caller waits for it. Standard error goes to a
 // pipe whose reading end is stored in `errors` (-1 when not wanted), so that
-// no file size limit cuts it.
-pid_t start(const Launch& launch, const std::string& dir, int* errors = nullptr) {
+// no file size limit cuts it; with Console::kPipe the console's reading end
+// is stored in `console`.
+pid_t start(const Launch& launch, const std::string& dir, int* errors = nullptr,
+            int* console = nullptr) {
   int pipeEnds[2] = {-1, -1};
   int errorEnds[2] = {-1, -1};
-  if (launch.console == Console::kGonePipe && pipe(pipeEnds) != 0) return -1;
+  const bool piped = launch.console == Console::kGonePipe || launch.console == Console::kPipe;
+  if (piped && pipe(pipeEnds) != 0) return -1;
   if (errors != nullptr && pipe(errorEnds) != 0) return -1;
   const pid_t child = fork();
   if (child != 0) {
-    if (pipeEnds[0] >= 0) close(pipeEnds[0]), close(pipeEnds[1]);
+    if (pipeEnds[0] >= 0) close(pipeEnds[1]);
+    if (launch.console == Console::kPipe) {
+      *console = pipeEnds[0];
+    } else if (pipeEnds[0] >= 0) {
+      close(pipeEnds[0]);
+    }
     if (errors != nullptr) close(errorEnds[1]), *errors = errorEnds[0];
     return child;
   }
@@ -82,7 +88,7 @@ pid_t start(const Launch& launch, const std::string& dir, int* errors = nullptr)
                                                               : dir + "/.stdout";
   dup2(open("/dev/null", O_RDONLY), 0);
   if (pipeEnds[0] >= 0) {
-    close(pipeEnds[0]);  // the reader is gone before the first line
+    close(pipeEnds[0]);  // kGonePipe: the reader is gone before the first line
     dup2(pipeEnds[1], 1);
   } else {
     dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
@@ -592,17 +598,32 @@ TEST(HostileRuns, SignalsWhileTheTableIsWrittenLeaveNoTemporaryFile) {
   }
 }
 
-// SIGTERM during the estimation ends the run by that signal; nothing is
+// Reads the console from `console` until the first pivot pass has begun
+// (its dot); false when the console ended first.
+bool firstPassBegun(int console) {
+  std::string seen;
+  char buffer[512];
+  for (ssize_t got; (got = read(console, buffer, sizeof buffer)) > 0;) {
+    seen.append(buffer, static_cast<std::size_t>(got));
+    if (seen.find("Pivot move over the linear space .") != std::string::npos) return true;
+  }
+  return false;
+}
+
+// SIGTERM during the estimation (once the first pass has begun, of some
+// hundred, however busy the machine) ends the run by that signal; nothing is
 // written and nothing is left.
 TEST(HostileRuns, SignalDuringTheEstimationLeavesTheOldTable) {
   ScratchDir dir;
   writeLargeNetwork(dir);
   Launch launch;
-  launch.console = Console::kNull;
-  const pid_t child = start(launch, dir.path());
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  launch.console = Console::kPipe;
+  int console = -1;
+  const pid_t child = start(launch, dir.path(), nullptr, &console);
+  EXPECT_TRUE(firstPassBegun(console));
   kill(child, SIGTERM);
   EXPECT_EQ(waitFor(child), 128 + SIGTERM);
+  close(console);
   EXPECT_EQ(readFile(dir.file("trips.txt")), kOld);
   EXPECT_EQ(leftovers(dir.path()), std::vector<std::string>{});
 }

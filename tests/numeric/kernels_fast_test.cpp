@@ -217,7 +217,9 @@ std::vector<Link> randomLinks(Random& random, int n, int count) {
 TEST(FastShortestPaths, FloydWarshallSameBitsAsReference) {
   const int threads[] = {1, 2, 3, 8};
   std::unique_ptr<ThreadTeam> teams[4];
-  for (int t = 1; t < 4; ++t) teams[t] = std::make_unique<ThreadTeam>(threads[t]);
+  // Chunks of 1024 entries: the rows of the larger graphs below are shared
+  // out (16 rows and fewer a chunk), those of the small ones are not.
+  for (int t = 1; t < 4; ++t) teams[t] = std::make_unique<ThreadTeam>(threads[t], 1024);
   int negativeDiagonal = 0, unreached = 0;
   for (std::uint64_t seed = 1; seed <= 200 && !HasFailure(); ++seed) {
     Random random{std::mt19937_64(seed)};

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "numeric/thread_team.h"
+
 namespace veldmark {
 
 #ifdef VELDMARK_REFERENCE_KERNELS
@@ -18,10 +20,11 @@ struct EstimationSettings {
   bool referenceKernels = kReferenceKernelsByDefault;
   // Threads a pass may use; 1 starts none.
   int threads = 1;
-  // A step of a pass with fewer rows (zones or links) than this runs on one
-  // thread; no thread is started when both counts are below it. Tests lower
-  // it to share out even a tiny network's steps.
-  int fewestRowsToShare = 64;
+  // The work, in matrix entries, a thread takes at a time: a step of a pass
+  // with no more (an N x N or L x L step of a small network) runs on one
+  // thread, and no thread is started when every step is that small. Tests
+  // give 1 to share out even a tiny network's steps.
+  int entriesPerChunk = kEntriesPerChunk;
   // Called as each pivot pass starts, with the outer iteration (from 1) and
   // the pass (from 1); may be empty. Must not print to the console.
   std::function<void(int iteration, int pass)> onPass;

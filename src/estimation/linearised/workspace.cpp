@@ -1,5 +1,6 @@
 #include "estimation/linearised/workspace.h"
 
+#include <algorithm>
 #include <new>
 #include <string>
 #include <system_error>
@@ -42,13 +43,15 @@ bool allocateVectors(EstimationWorkspace& workspace, int n, int l) {
 }
 
 // The team of the faster kernels: none for one thread, for the reference
-// kernels or when no step has enough rows to share; none either when the
-// system refuses a thread (the run then goes on alone, with the same bits).
+// kernels or when every step (N x N or L x L entries) fits in one chunk;
+// none either when the system refuses a thread (the run then goes on alone,
+// with the same bits).
 std::shared_ptr<ThreadTeam> startTeam(const EstimationSettings& settings, int n, int l) {
   if (settings.threads <= 1 || settings.referenceKernels) return nullptr;
-  if (n < settings.fewestRowsToShare && l < settings.fewestRowsToShare) return nullptr;
+  const long long most = std::max(n, l);
+  if (most * most <= settings.entriesPerChunk) return nullptr;
   try {
-    return std::make_shared<ThreadTeam>(settings.threads, settings.fewestRowsToShare);
+    return std::make_shared<ThreadTeam>(settings.threads, settings.entriesPerChunk);
   } catch (const std::system_error&) {
     return nullptr;
   }

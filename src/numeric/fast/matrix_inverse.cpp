@@ -38,8 +38,8 @@ struct Elimination {
 
 // V = identity.
 void setIdentity(DenseMatrix& v, int n, ThreadTeam* team) {
-  shareRows(team, n, [&](int member, int members) {
-    for (int r = blockFirst(n, member, members); r < blockFirst(n, member + 1, members); ++r) {
+  forEachChunk(team, n, chunkRows(team, n), [&](int first, int end, int) {
+    for (int r = first; r < end; ++r) {
       std::memset(v[r], 0, sizeof(double) * n);
       v[r][r] = 1.0;
     }
@@ -171,8 +171,8 @@ void gatherAndScale(Elimination& e, DenseMatrix& v, ThreadTeam* team) {
   } else {
     gatherThroughScratch(e, v, source);
   }
-  shareRows(team, n, [&](int member, int members) {
-    for (int i = blockFirst(n, member, members); i < blockFirst(n, member + 1, members); ++i) {
+  forEachChunk(team, n, chunkRows(team, n), [&](int first, int end, int) {
+    for (int i = first; i < end; ++i) {
       if (source[i] < 0) continue;
       double* out = v[i];
       const double d = divisor[i];

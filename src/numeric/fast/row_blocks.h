@@ -1,5 +1,5 @@
 // Work over the rows of an n x n matrix shared among a team of threads in
-// contiguous blocks, one block per thread, with the per-row results put
+// chunks of rows, each chunk on one thread, with the per-row results put
 // together in row order: whatever the team, the same result.
 #pragma once
 
@@ -10,12 +10,12 @@
 namespace veldmark::fast {
 
 /// Calls scanRow(r, columns) for every row r in [0, n), each on one member of
-/// `team` (see shareRows; null: the calling thread), where scanRow
-/// appends row r's columns to `columns` (a vector of that thread's) and
-/// returns false when the row holds something unwanted. Writes the compressed
-/// pattern in row order: start (n + 1 offsets) and columns. Returns true when
-/// every row returned true. REQUIRES: scanRow writes only what belongs to
-/// row r. Allocates per thread only the columns of its block.
+/// `team` (in chunks of rows, see forEachChunk; null: the calling thread),
+/// where scanRow appends row r's columns to `columns` (a vector of the
+/// chunk's) and returns false when the row holds something unwanted. Writes
+/// the compressed pattern in row order: start (n + 1 offsets) and columns.
+/// Returns true when every row returned true. REQUIRES: scanRow writes only
+/// what belongs to row r. Allocates per chunk only the columns of its rows.
 template <typename ScanRow>
 bool gatherRowPattern(int n, ThreadTeam* team, std::vector<int>& start, std::vector<int>& columns,
                       ScanRow scanRow) {
@@ -24,13 +24,14 @@ bool gatherRowPattern(int n, ThreadTeam* team, std::vector<int>& start, std::vec
     std::vector<int> columns;  // their columns, in row order
     bool ok = true;
   };
-  std::vector<Block> blocks(team == nullptr ? 1 : team->size());  // unused ones stay empty
-  std::vector<int> rowEnds(static_cast<std::size_t>(n));          // each row's end within its block
-  shareRows(team, n, [&](int member, int members) {
-    Block& block = blocks[member];
-    block.first = blockFirst(n, member, members);
-    block.end = blockFirst(n, member + 1, members);
-    for (int r = block.first; r < block.end; ++r) {
+  const int grain = chunkRows(team, n);
+  std::vector<Block> blocks(static_cast<std::size_t>((n + grain - 1) / grain));
+  std::vector<int> rowEnds(static_cast<std::size_t>(n));  // each row's end within its block
+  forEachChunk(team, n, grain, [&](int first, int end, int) {
+    Block& block = blocks[first / grain];
+    block.first = first;
+    block.end = end;
+    for (int r = first; r < end; ++r) {
       block.ok = scanRow(r, block.columns) && block.ok;
       rowEnds[r] = static_cast<int>(block.columns.size());
     }

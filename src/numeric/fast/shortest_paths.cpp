@@ -116,21 +116,15 @@ void relaxActive(double dji, const double* di, const ZoneIndex* pi, double* dj, 
 }
 
 // What a member needs to know about intermediate i (D[i][i] >= 0) before it
-// relaxes its rows through it; each member computes its own.
+// relaxes its rows through it; each member prepares its own when it takes
+// its first chunk of the intermediate.
 struct Intermediate {
+  int i = -1;               // the intermediate prepared for
   double smallest = 0.0;    // min of row i
   bool few = false;         // relax only the active destinations
   std::vector<int> active;  // n entries: the destinations some origin could still improve
   int activeCount = 0;      // ... in active[0, activeCount)
 };
-
-// The bounds of intermediate i, from row i and the least entry of column i.
-void prepareIntermediate(int i, int n, double smallestColumn, double largest, const DenseMatrix& d,
-                         Intermediate& step) {
-  step.smallest =
-      activeDestinations(d[i], n, smallestColumn, largest, step.active.data(), step.activeCount);
-  step.few = step.activeCount * 2 < n;
-}
 
 // Origin row j through intermediate i (D[i][i] >= 0). Row i and column i
 // cannot change: D[i][i] + D[i][k] >= D[i][k] and D[j][i] + D[i][i] >=
@@ -153,116 +147,101 @@ void relaxOrigin(int i, int j, int n, double largest, const Intermediate& step, 
   }
 }
 
-// Origin rows a member takes at a time.
-constexpr int kRowChunk = 32;
-
-// Calls relax(j) for every origin row j of one intermediate, each on one
-// member: a member takes chunks of its own block of rows first (the rows its
-// core's cache held at the intermediate before), then the chunks left in the
-// other members' blocks. `next` holds the next row of each block, from its
-// first.
-template <typename Relax>
-void dealRows(std::atomic<int>* next, int n, int member, int members, Relax relax) {
-  for (int turn = 0; turn < members; ++turn) {
-    const int owner = (member + turn) % members;
-    const int end = blockFirst(n, owner + 1, members);
-    for (int first; (first = next[owner].fetch_add(kRowChunk, std::memory_order_relaxed)) < end;) {
-      for (int j = first; j < std::min(first + kRowChunk, end); ++j) relax(j);
-    }
-  }
-}
-
-// A member's least entry of the column of the next intermediate, alone on
-// its cache line.
+// A member's least entry of the column of intermediate `step` + 1 over the
+// rows it relaxed through `step`, alone on its cache line.
 struct alignas(64) ColumnPart {
+  int step = -1;
   double smallest = INFINITY;
 };
-
-// The least of the members' parts (any order: the least of the same values).
-double leastOfParts(const ColumnPart* parts, int members) {
-  double smallest = INFINITY;
-  for (int m = 0; m < members; ++m) {
-    if (parts[m].smallest < smallest) smallest = parts[m].smallest;
-  }
-  return smallest;
-}
 
 // What the members share while they walk the intermediates.
 struct Walk {
   int n = 0;
   double largest = 0.0;
-  int stride = 1;                      // block counters per intermediate
-  std::vector<std::atomic<int>> next;  // per intermediate, the next row of each block
-  std::vector<ColumnPart> parts;       // per parity of the intermediate, one per member
+  bool scalar = false;                // the current intermediate has D[i][i] < 0
+  bool columnKept = false;            // the parts hold the least entry of the current column
+  std::vector<Intermediate> members;  // one per member
+  // Two sets of one part per member: intermediate i writes set i % 2 while
+  // a member that joins i late still reads set (i - 1) % 2.
+  std::vector<ColumnPart> parts;
+
+  ColumnPart& part(int step, int member) {
+    return parts[static_cast<std::size_t>((step & 1) * members.size() + member)];
+  }
 };
 
-// Member `member` relaxes its rows through intermediate i (D[i][i] >= 0) and
-// leaves in its part the least entry of column i + 1 over them: the column of
-// the next intermediate, which none of the next one's relaxations writes.
-void relaxThrough(Walk& walk, int i, int member, int members, double smallestColumn,
-                  Intermediate& step, ZoneIndexMatrix& p, DenseMatrix& d) {
-  const int n = walk.n;
-  prepareIntermediate(i, n, smallestColumn, walk.largest, d, step);
-  const int after = i + 1 < n ? i + 1 : i;
-  double smallestAfter = INFINITY;
-  std::atomic<int>* next = walk.next.data() + static_cast<std::size_t>(i) * walk.stride;
-  dealRows(next, n, member, members, [&](int j) {
-    relaxOrigin(i, j, n, walk.largest, step, p, d);
-    if (d[j][after] < smallestAfter) smallestAfter = d[j][after];
-  });
-  walk.parts[static_cast<std::size_t>(((i + 1) & 1) * walk.stride + member)].smallest =
-      smallestAfter;
+// The least entry of column i: from the parts the members left at
+// intermediate i - 1 (whose relaxations never write column i; each row was
+// relaxed by one member), or read down the column.
+double smallestColumn(Walk& walk, int i, const DenseMatrix& d) {
+  if (!walk.columnKept) return smallestInColumn(d, i, walk.n);
+  double smallest = INFINITY;
+  for (std::size_t m = 0; m < walk.members.size(); ++m) {
+    const ColumnPart& part = walk.part(i - 1, static_cast<int>(m));
+    if (part.step == i - 1 && part.smallest < smallest) smallest = part.smallest;
+  }
+  return smallest;
 }
 
-// Sets up the walk over n intermediates for a team of `stride` members (1
-// without a team). Entries only ever decrease, so the largest entry at the
-// start bounds every entry for the whole walk. The block counters start as
-// blocks of the whole team; a body run on one member alone has one block,
-// the whole of [0, n), from counter 0.
-void startWalk(Walk& walk, int n, const DenseMatrix& d, int stride) {
-  walk.n = n;
-  walk.largest = largestEntry(n, d);
-  walk.stride = stride;
-  walk.next = std::vector<std::atomic<int>>(static_cast<std::size_t>(n) * stride);
-  for (int i = 0; i < n; ++i) {
-    for (int m = 0; m < stride; ++m) {
-      walk.next[static_cast<std::size_t>(i) * stride + m] = blockFirst(n, m, stride);
-    }
+// Member `member` relaxes origin rows [first, end) through intermediate i
+// (D[i][i] >= 0) and keeps in its part the least entry of column i + 1 over
+// the rows it has relaxed through i.
+void relaxThrough(Walk& walk, int i, int first, int end, int member, ZoneIndexMatrix& p,
+                  DenseMatrix& d) {
+  const int n = walk.n;
+  Intermediate& step = walk.members[member];
+  if (step.i != i) {
+    step.i = i;
+    step.smallest = activeDestinations(d[i], n, smallestColumn(walk, i, d), walk.largest,
+                                       step.active.data(), step.activeCount);
+    step.few = step.activeCount * 2 < n;
   }
-  walk.parts.resize(static_cast<std::size_t>(2 * stride));
+  const int after = i + 1 < n ? i + 1 : i;
+  ColumnPart& part = walk.part(i, member);
+  double smallestAfter = part.step == i ? part.smallest : INFINITY;
+  for (int j = first; j < end; ++j) {
+    relaxOrigin(i, j, n, walk.largest, step, p, d);
+    if (d[j][after] < smallestAfter) smallestAfter = d[j][after];
+  }
+  part.step = i;
+  part.smallest = smallestAfter;
 }
 
 }  // namespace
 
 void allPairsShortestPaths(int n, ZoneIndexMatrix& p, DenseMatrix& d, ThreadTeam* team) {
+  // Entries only ever decrease, so the largest entry at the start bounds
+  // every entry for the whole walk.
   Walk walk;
-  startWalk(walk, n, d, team == nullptr ? 1 : team->size());
-  std::vector<Intermediate> steps(static_cast<std::size_t>(walk.stride));
-  for (Intermediate& step : steps) step.active.resize(static_cast<std::size_t>(n));
-  // Every member walks the intermediates in order and, one barrier apart,
-  // relaxes origin rows through each (see dealRows). Each row is relaxed by
-  // one member with the same operations as on one thread, so the split
-  // changes no bit; the bounds of an intermediate only decide which
-  // operations can be skipped because they change nothing. When D[i][i] < 0
-  // row i may change as the rows go by: member 0 runs the scalar loop alone,
-  // once every member has read D[i][i].
-  shareRows(team, n, [&](int member, int members) {
-    bool partsHoldColumn = false;  // the parts hold the least entry of column i
-    for (int i = 0; i < n; ++i) {
-      if (!(d[i][i] >= 0)) {
-        if (members > 1) team->barrier();
-        if (member == 0) relaxScalar(i, n, p, d);
-        partsHoldColumn = false;
-      } else {
-        const ColumnPart* parts = walk.parts.data() + (i & 1) * walk.stride;
-        const double smallestColumn =
-            partsHoldColumn ? leastOfParts(parts, members) : smallestInColumn(d, i, n);
-        relaxThrough(walk, i, member, members, smallestColumn, steps[member], p, d);
-        partsHoldColumn = true;
-      }
-      if (members > 1) team->barrier();
+  walk.n = n;
+  walk.largest = largestEntry(n, d);
+  const std::size_t members = team == nullptr ? 1 : team->size();
+  walk.members.resize(members);
+  walk.parts.resize(2 * members);
+  for (Intermediate& step : walk.members) step.active.resize(static_cast<std::size_t>(n));
+  // One step per intermediate, in order; the origin rows of a step are
+  // relaxed in chunks, each by one member with the same operations as on
+  // one thread, so the split changes no bit; the bounds of an intermediate
+  // only decide which operations can be skipped because they change
+  // nothing. When D[i][i] < 0 row i may change as the rows go by: the step
+  // is one item, the scalar loop, on one member.
+  const std::function<int(int)> start = [&](int i) {
+    walk.columnKept = i > 0 && !walk.scalar;
+    walk.scalar = !(d[i][i] >= 0);
+    return walk.scalar ? 1 : n;
+  };
+  const std::function<void(int, int, int, int)> relax = [&](int i, int first, int end, int member) {
+    if (walk.scalar) {
+      relaxScalar(i, n, p, d);
+    } else {
+      relaxThrough(walk, i, first, end, member, p, d);
     }
-  });
+  };
+  if (team == nullptr) {
+    for (int i = 0; i < n; ++i) relax(i, 0, start(i), 0);
+  } else {
+    team->runSteps(n, n, chunkRows(team, n), start, relax);
+  }
 }
 
 }  // namespace veldmark::fast

@@ -30,7 +30,7 @@ inline TeamRun runOnTeam(const AbstractNetwork& read, int threads) {
   TeamRun run;
   EstimationSettings settings;
   settings.threads = threads;
-  settings.fewestRowsToShare = 1;
+  settings.entriesPerChunk = 1;
   EstimationWorkspace w;
   const int n = network.zoneCount();
   EXPECT_TRUE(allocateWorkspace(n, network.linkCount(), w, settings).ok());

@@ -107,15 +107,13 @@ PricingResult priceColumns(EstimationWorkspace& workspace, const AbstractNetwork
   indexBasicColumns(workspace);
   const int n = workspace.zoneCount;
   std::vector<PricingResult> rowBest(static_cast<std::size_t>(n));
-  // Each member scans its block of origin rows in increasing order and
-  // carries its running best from one row to the next.
-  shareRows(workspace.Team.get(), n, [&](int member, int members) {
+  // Each chunk of origin rows is scanned in increasing order by one member,
+  // which carries its running best from one row to the next.
+  ThreadTeam* team = workspace.Team.get();
+  forEachChunk(team, n, chunkRows(team, n), [&](int first, int end, int) {
     std::vector<int> links;
     double best = kUnreachable;
-    for (ZoneIndex g = blockFirst(n, member, members); g < blockFirst(n, member + 1, members);
-         ++g) {
-      rowBest[g] = scanOriginRow(workspace, g, best, links);
-    }
+    for (ZoneIndex g = first; g < end; ++g) rowBest[g] = scanOriginRow(workspace, g, best, links);
   });
   // --- The rows' results in row order: the first strictly least ------------------
   PricingResult result;

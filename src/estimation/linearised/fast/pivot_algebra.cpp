@@ -69,9 +69,12 @@ bool inverseCheckPasses(EstimationWorkspace& workspace) {
   }
   // Each row is checked whole by one member; the answer is whether all pass.
   std::atomic<bool> passes{true};
-  shareRows(workspace.Team.get(), l, [&](int member, int members) {
-    std::vector<int> acc(static_cast<std::size_t>(l));
-    for (int c = blockFirst(l, member, members); c < blockFirst(l, member + 1, members); ++c) {
+  ThreadTeam* team = workspace.Team.get();
+  std::vector<std::vector<int>> accs(static_cast<std::size_t>(team == nullptr ? 1 : team->size()));
+  forEachChunk(team, l, chunkRows(team, l), [&](int first, int end, int member) {
+    std::vector<int>& acc = accs[member];
+    acc.resize(static_cast<std::size_t>(l));
+    for (int c = first; c < end; ++c) {
       if (!passes.load(std::memory_order_relaxed)) return;
       if (!checkRowIsIdentity(workspace, c, acc)) passes.store(false, std::memory_order_relaxed);
     }
