@@ -13,6 +13,7 @@
 // L-BFGS (numeric/lbfgs.h) from α = β = γ = 0 (x = t).
 #pragma once
 
+#include <limits>
 #include <vector>
 
 #include "assignment/route_set.h"
@@ -21,6 +22,9 @@
 #include "veldmark/types.h"
 
 namespace veldmark {
+
+/// ρ = +inf: no trip-end factors (α = β = 0), the plain soft balancing in γ.
+inline constexpr double kNoTripEnds = std::numeric_limits<double>::infinity();
 
 // The problem; every reference is read only and must outlive the solve.
 struct TripEndProblem {

@@ -19,6 +19,7 @@ struct TripEndScratch {
   std::vector<double> rowTotals;     // R_o: the prior's total from each origin (N)
   std::vector<double> columnTotals;  // C_d: the prior's total to each destination (N)
   std::vector<double> scaledPrior;   // t̃ per pair
+  std::vector<double> growth;        // e^{γ_p} per pair
   std::vector<double> table;         // x per pair
   std::vector<double> volumes;       // V = P x per counted link
   std::vector<double> residuals;     // r = w ∘ (V − v) per counted link
