@@ -4,7 +4,8 @@
 // gradient changes y = ∇F_{k+1} − ∇F_k, started from H0 = (sᵀy / yᵀy) I;
 // the step along it satisfies the strong Wolfe conditions
 //   F(u + a d) <= F(u) + c1 a ∇Fᵀd,   |∇F(u + a d)ᵀd| <= c2 |∇Fᵀd|
-// (c1 = 1e-4, c2 = 0.9), found by bracketing and zooming with safeguarded
+// (c1 = 1e-4, c2 = 0.9; near the minimum, where the decrease hides in F's
+// rounding, the second with F(u + a d) <= F(u)), found by bracketing and zooming with safeguarded
 // cubic interpolation (Nocedal & Wright, algorithms 3.5 and 3.6). A trial
 // point where F or a gradient component is not finite (an exponential that
 // overflowed) halves the step and counts as too long. Every sum runs in index
@@ -33,7 +34,7 @@ enum class LbfgsStop {
 struct LbfgsSettings {
   int memory = 10;                  // pairs (s, y) kept: 2 · memory · u.size() doubles
   double gradientTolerance = 1e-5;  // stop once ‖∇F‖∞ <= this (absolute: the caller scales it)
-  double decreaseTolerance = 1e-10;  // stop once F_{k−past} − F_k <= this · max(|F_k|, 1)
+  double decreaseTolerance = 1e-10;  // stop once F_{k−past} − F_k < this · max(|F_k|, 1)
   int past = 1;                      // iterations the decrease is measured over (>= 1)
   int maxIterations = 1000;          // iterations (line searches) at most
   int maxLineSteps = 40;             // objective evaluations per line search at most

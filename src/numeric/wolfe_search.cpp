@@ -97,15 +97,18 @@ LineSearchOutcome searchLine(const LbfgsObjective& objective, const std::vector<
       continue;
     }
     const Edge edge{trial.step, trial.value, trial.slope};
-    if (edge.value > value + kSufficientDecrease * edge.step * slope || edge.value >= low.value) {
+    const bool decrease = edge.value <= value + kSufficientDecrease * edge.step * slope;
+    // Near the minimum the decrease c1 a ∇Fᵀd falls below F's rounding: a
+    // step whose slope is flat enough and where F did not rise is taken too.
+    if (std::abs(edge.slope) <= -kCurvature * slope && (decrease || edge.value <= value)) {
+      std::swap(scratch.best, trial);
+      return LineSearchOutcome::kWolfe;
+    }
+    if (!decrease || edge.value >= low.value) {
       high = edge;  // F rose: the minimum lies between low and here
       bracketed = true;
       highKnown = true;
     } else {
-      if (std::abs(edge.slope) <= -kCurvature * slope) {
-        std::swap(scratch.best, trial);
-        return LineSearchOutcome::kWolfe;
-      }
       // The slope points back to the old low end (or, unbracketed, F rises
       // beyond this step): the old low end closes the bracket.
       if (bracketed ? edge.slope * (high.step - low.step) >= 0.0 : edge.slope >= 0.0) {

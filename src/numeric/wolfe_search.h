@@ -27,7 +27,8 @@ struct LineSearchScratch {
 };
 
 enum class LineSearchOutcome {
-  kWolfe,         // scratch.best meets both conditions
+  kWolfe,         // scratch.best meets both conditions (or the curvature condition where
+                  //   F did not rise: near the minimum the decrease hides in F's rounding)
   kDecreaseOnly,  // scratch.best has sufficient decrease, but the evaluations (or the
                   //   bracket's width, at rounding level) ran out before the curvature condition
   kNoDecrease,    // no step decreased F enough: scratch.best is unspecified

@@ -60,12 +60,25 @@ Status balanceWithTripEnds(const TripEndProblem& problem, TripEndSolution& solut
   }
   TripEndScratch scratch;
   prepareTripEndScratch(problem, scratch);
-  std::vector<double> u(tripEndUnknowns(problem), 0.0);  // α = β = γ = 0: x = t
-  const LbfgsObjective objective = [&](const std::vector<double>& at,
+  // L-BFGS works in v = u / scale from v = 0 (α = β = γ = 0: x = t).
+  const std::vector<double> scales = tripEndScales(problem, scratch);
+  std::vector<double> u(scales.size());
+  const LbfgsObjective objective = [&](const std::vector<double>& v,
                                        std::vector<double>& gradient) {
-    return tripEndObjective(problem, at, gradient, scratch);
+    for (std::size_t i = 0; i < u.size(); ++i) {
+      u[i] = scales[i] * v[i];  // u = scale ∘ v
+    }
+    const double value = tripEndObjective(problem, u, gradient, scratch);
+    for (std::size_t i = 0; i < u.size(); ++i) {
+      gradient[i] *= scales[i];  // ∂F/∂v = scale ∘ ∂F/∂u
+    }
+    return value;
   };
-  solution.minimiser = minimiseLbfgs(objective, problem.settings, u);
+  std::vector<double> v(scales.size(), 0.0);
+  solution.minimiser = minimiseLbfgs(objective, problem.settings, v);
+  for (std::size_t i = 0; i < u.size(); ++i) {
+    u[i] = scales[i] * v[i];
+  }
 
   // The line search's last trial need not be the point returned: evaluate
   // there once more for its table and volumes.

@@ -10,7 +10,10 @@
 // terms that of the scaled trip ends against the prior's: a whole row (a stale
 // origin) moves by one α_o at the price of one trip end, not of each cell.
 // ρ = +inf fixes α = β = 0: the plain soft entropy balancing in γ. Solved by
-// L-BFGS (numeric/lbfgs.h) from α = β = γ = 0 (x = t).
+// L-BFGS (numeric/lbfgs.h) from α = β = γ = 0 (x = t), in unknowns scaled by
+// a diagonal estimate of F's curvature there (trip_end_objective.h's
+// tripEndScales): unscaled, the prior's spread of cell sizes and the rows'
+// weight against the cells took 10 to 40 times the iterations.
 #pragma once
 
 #include <limits>
@@ -36,8 +39,9 @@ struct TripEndProblem {
   const std::vector<double>& weights;  // w per counted link, finite and >= 0 (0: the count is left
                                        //   out, e.g. held out of a fold; +inf is refused)
   double tripEndWeight = 0.1;          // ρ > 0; +inf: no trip-end factors (α = β = 0)
-  LbfgsSettings settings;              // the minimiser's memory, tolerances, iteration cap
-  ThreadTeam* team = nullptr;          // shares the products V = P x and Pᵀ r; null: the caller
+  LbfgsSettings settings;  // the minimiser's memory, tolerances, iteration cap; its gradient
+                           //   tolerance applies to ∂F/∂v in the scaled unknowns v = u / scale
+  ThreadTeam* team = nullptr;  // shares the products V = P x and Pᵀ r; null: the caller
 };
 
 struct TripEndSolution {
@@ -45,7 +49,7 @@ struct TripEndSolution {
   std::vector<double> volumes;             // V = P x per counted link (left-out links included)
   std::vector<double> originFactors;       // α per zone (0 for a zone without pairs, or ρ = +inf)
   std::vector<double> destinationFactors;  // β per zone (likewise)
-  LbfgsResult minimiser;  // iterations, evaluations, final F, ‖∇F‖∞, stop reason
+  LbfgsResult minimiser;  // iterations, evaluations, final F, ‖∂F/∂v‖∞ (scaled), stop reason
 };
 
 /// Minimises F for `problem` from x = t and writes the minimiser into
@@ -55,8 +59,8 @@ struct TripEndSolution {
 /// a pair's zone is out of range, a count is not finite, a weight is not
 /// finite and >= 0, or ρ is not > 0 (NaN included). A solve that stops short
 /// of the tolerance (iteration cap, stalled line search) is not an error: the
-/// stop reason says so. Memory: (2 · memory + 8) · (2N + pairs) doubles (γ
-/// alone, pairs, when ρ = +inf) plus the products' scratch. Prints nothing.
+/// stop reason says so. Memory: about (2 · memory + 14) · (2N + pairs)
+/// doubles (pairs alone when ρ = +inf) plus loadPairs' block sums. Prints nothing.
 Status balanceWithTripEnds(const TripEndProblem& problem, TripEndSolution& solution);
 
 }  // namespace veldmark

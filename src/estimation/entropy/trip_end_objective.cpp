@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 
 namespace veldmark {
 
@@ -22,6 +23,41 @@ void prepareTripEndScratch(const TripEndProblem& problem, TripEndScratch& scratc
     scratch.rowTotals[pair.origin] += problem.prior[p];          // R_o = Σ_{p from o} t_p
     scratch.columnTotals[pair.destination] += problem.prior[p];  // C_d = Σ_{p to d} t_p
   }
+}
+
+std::vector<double> tripEndScales(const TripEndProblem& problem, const TripEndScratch& scratch) {
+  const RouteSet& routes = problem.routes;
+  const int n = problem.zoneCount;
+  const bool factors = !withoutTripEnds(problem);
+  const int offset = factors ? 2 * n : 0;
+  std::vector<double> curvature(tripEndUnknowns(problem), 0.0);
+  for (int p = 0; p < routes.pairCount(); ++p) {
+    double overlap = 0.0;  // d_p = Σ_r share_r² Σ_{c on r} w_c
+    for (std::int64_t r = routes.firstRoute[p]; r < routes.firstRoute[p + 1]; ++r) {
+      double weights = 0.0;
+      for (std::int64_t k = routes.firstLink[r]; k < routes.firstLink[r + 1]; ++k) {
+        weights += problem.weights[routes.routeLinks[k]];
+      }
+      overlap += routes.shares[r] * routes.shares[r] * weights;
+    }
+    const double t = problem.prior[p];
+    const double data = t * t * overlap;
+    curvature[offset + p] = t + data;  // h_γp = t_p + t_p² d_p
+    if (factors) {
+      curvature[routes.pairs[p].origin] += data;
+      curvature[n + routes.pairs[p].destination] += data;
+    }
+  }
+  if (factors) {
+    for (int z = 0; z < n; ++z) {
+      curvature[z] += problem.tripEndWeight * scratch.rowTotals[z];         // + ρ R_o
+      curvature[n + z] += problem.tripEndWeight * scratch.columnTotals[z];  // + ρ C_d
+    }
+  }
+  for (double& h : curvature) {
+    h = h > 0.0 ? 1.0 / std::sqrt(h) : 1.0;
+  }
+  return curvature;
 }
 
 namespace {

@@ -36,6 +36,16 @@ int tripEndUnknowns(const TripEndProblem& problem);
 /// (sums in pair order). REQUIRES: the problem checked (balanceWithTripEnds' rules).
 void prepareTripEndScratch(const TripEndProblem& problem, TripEndScratch& scratch);
 
+/// The unknowns' scales for the minimiser, 1 / √h from a diagonal estimate h
+/// of ∇²F at the start (u = 0, x = t), so that L-BFGS works in v = u / scale
+/// where the curvatures are near 1 (the prior's cells span orders of
+/// magnitude, a row's factor weighs a whole row):
+///   h_γp = t_p + t_p² d_p,   h_αo = ρ R_o + Σ_{p from o} t_p² d_p,   h_βd likewise,
+///   d_p = Σ_{routes r of p} share_r² Σ_{links c on r} w_c   (≈ (Pᵀ W P)_pp, the
+/// routes' overlaps left out). A zero h (a zone without pairs) gets scale 1.
+/// Sums in pair, route and link order. REQUIRES: prepareTripEndScratch called.
+std::vector<double> tripEndScales(const TripEndProblem& problem, const TripEndScratch& scratch);
+
 /// F(u), with ∇F(u) in `gradient` (resized), and t̃, x, V, r, Pᵀ r at u in
 /// `scratch`. F or ∇F may be +inf or NaN where an exponential overflows
 /// (the minimiser halves its step there). Every sum in index order on the
