@@ -52,7 +52,7 @@ struct LbfgsResult {
 /// `u` (F never rises from one iteration to the next). Allocates
 /// (2 · memory + 6) · u.size() doubles; prints nothing; throws only what the
 /// objective throws (or std::bad_alloc). REQUIRES: settings.memory >= 1,
-/// settings.past >= 1, settings.maxIterations >= 0.
+/// settings.past >= 1, settings.maxIterations >= 0, settings.maxLineSteps >= 1.
 LbfgsResult minimiseLbfgs(const LbfgsObjective& objective, const LbfgsSettings& settings,
                           std::vector<double>& u);
 
