@@ -25,8 +25,8 @@ int writeOptionFile(Run& run, const std::string& path, const std::string& text, 
 RunSummary summariseRun(const Run& run) {
   const std::string basePath = run.operand(1);
   const std::string flowPath = run.operand(3);
-  RunSummary summary = buildRunSummary(
-      RunPieces{basePath, run.abstract, flowPath, run.flowStatistics, run.estimate});
+  RunSummary summary = buildRunSummary(RunPieces{
+      basePath, run.abstract, flowPath, run.flowStatistics, run.estimate, &run.inputWarnings});
   addReferenceWarnings(run, summary);
   return summary;
 }

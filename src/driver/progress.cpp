@@ -66,6 +66,21 @@ std::function<void(int, int)> progressHook(ProgressLine& line) {
   };
 }
 
+std::function<void(int, int, double)> assignmentHook(ProgressLine& line) {
+  if (line.out == nullptr) return {};
+  return [&line](int level, int iteration, double gap) {
+    const ProgressLine::Clock::time_point now = ProgressLine::Clock::now();
+    if (line.drawn && now - line.lastDraw < kRedrawInterval) return;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3g", gap);
+    const double seconds = std::chrono::duration<double>(now - line.start).count();
+    *line.out << kEraseLine << "level " << level << ", assignment iteration " << iteration
+              << ", relative gap " << text << ", " << elapsedText(seconds) << std::flush;
+    line.lastDraw = now;
+    line.drawn = true;
+  };
+}
+
 void eraseProgress(ProgressLine& line) {
   if (!line.drawn) return;
   *line.out << kEraseLine << std::flush;

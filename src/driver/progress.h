@@ -42,6 +42,11 @@ ProgressLine startProgress(std::ostream& out, bool wanted, ProgressLimits limits
 /// so at most five times a second. Does nothing without a line.
 std::function<void(int iteration, int pass)> progressHook(ProgressLine& line);
 
+/// The assignment hook for BalancingSettings::onAssignment: redraws the line
+/// ("level L, assignment iteration I, relative gap G, M:SS") as progressHook
+/// does, at most five times a second. Does nothing without a line.
+std::function<void(int level, int iteration, double gap)> assignmentHook(ProgressLine& line);
+
 /// Erases a drawn line ("\r\033[K"), leaving the cursor where the line
 /// began; writes nothing when none is drawn. Safe to call more than once.
 void eraseProgress(ProgressLine& line);

@@ -9,20 +9,24 @@
 #include "driver/diagnostics.h"
 #include "driver/progress.h"
 #include "driver/report_step.h"
+#include "driver/road_inputs.h"
 #include "driver/role_hint.h"
 #include "driver/run_state.h"
 #include "driver/table_forms.h"
 #include "driver/table_output.h"
 #include "driver/thread_count.h"
 #include "driver/usage.h"
+#include "driver/volume_output.h"
 #include "estimation/dispatch.h"
 #include "estimation/linearised/limits.h"
 #include "input/abstract_network.h"
 #include "input/link_file.h"
 #include "input/link_flow_file.h"
 #include "input/node_list.h"
+#include "output/file_replace.h"
 #include "output/outputs_apart.h"
 #include "output/trip_table_writer.h"
+#include "veldmark/file_name.h"
 
 namespace veldmark {
 namespace {
@@ -83,8 +87,19 @@ int failInput(Run& run, Status status, int number) {
   return fail(run, status);
 }
 
+// The balancing methods' reading: the three files must all be named.
+int readBalancingFiles(Run& run) {
+  if (run.operand(1) == nullptr || run.operand(2) == nullptr || run.operand(3) == nullptr) {
+    return missingArgument(run);
+  }
+  if (Status status = readRoadInputs(run); !status.ok()) return fail(run, status);
+  if (Status status = readReference(run); !status.ok()) return fail(run, status);
+  return 0;
+}
+
 // Reading the three files, each checked for presence just before it is read.
 int readFiles(Run& run) {
+  if (balancesPrior(run.options.method)) return readBalancingFiles(run);
   if (run.operand(1) == nullptr) return missingArgument(run);
   if (Status status = readBaseNetwork(run); !status.ok()) return failInput(run, status, 1);
   if (run.operand(2) == nullptr) return missingArgument(run);
@@ -113,29 +128,63 @@ Status checkFilesApart(const Run& run) {
       {"BASE", run.operand(1)}, {"ABSTRACT", run.operand(2)}, {"FLOWS", run.operand(3)}};
   const Options& options = run.options;
   if (options.referencePath) inputs.push_back({"--reference", *options.referencePath});
+  if (options.priorPath) inputs.push_back({"--prior", *options.priorPath});
   std::vector<NamedPath> outputs = {
       {"TRIPS", run.operand(4) != nullptr ? run.operand(4) : kDefaultTripTableName}};
   const std::pair<const char*, const std::optional<std::string>*> written[] = {
-      {"--csv", &options.csvPath},
-      {"--omx", &options.omxPath},
-      {"--fit", &options.fitPath},
-      {"--summary", &options.summaryPath},
-      {"--report", &options.reportPath}};
+      {"--csv", &options.csvPath},       {"--omx", &options.omxPath},
+      {"--fit", &options.fitPath},       {"--summary", &options.summaryPath},
+      {"--report", &options.reportPath}, {"--volumes", &options.volumesPath}};
   for (const auto& [role, path] : written) {
     if (*path) outputs.push_back({role, **path});
   }
   return checkOutputsApart(inputs, outputs);
 }
 
+// The balancing methods' inputs and settings; their phases become clock lines.
+void balancingRequest(Run& run, ProgressLine& progress, EstimationRequest& request) {
+  request.balancing.network = &run.road;
+  request.balancing.zones = &run.zones;
+  request.balancing.counted = &run.counted;
+  request.balancing.prior = run.prior.empty() ? nullptr : &run.prior;
+  BalancingSettings& settings = request.balancingSettings;
+  if (run.options.countWeight) settings.countWeight = *run.options.countWeight;
+  if (run.options.tripEndWeight) settings.tripEndWeight = *run.options.tripEndWeight;
+  settings.levels = run.options.outer;
+  if (run.options.maxIterations > 0) settings.maxIterations = run.options.maxIterations;
+  if (run.options.gap) settings.gap = *run.options.gap;
+  settings.threads = run.options.threads > 0 ? run.options.threads : 1;
+  settings.onPhase = [&run, &progress](const std::string& line) {
+    eraseProgress(progress);
+    writeClockLine(run.console, clockSeconds(), line.c_str());
+    run.console.flush();
+  };
+  settings.onAssignment = assignmentHook(progress);
+}
+
 EstimationRequest estimationRequest(Run& run, ProgressLine& progress) {
   EstimationRequest request;
+  request.method = run.options.method;
   request.counts = &run.abstract;
   request.linearised.threads = run.options.threads > 0 ? run.options.threads : 1;
   request.linearised.onPass = progressHook(progress);
+  if (balancesPrior(run.options.method)) balancingRequest(run, progress, request);
   return request;
 }
 
+// The balancing methods' first console line: what they estimate from.
+void writeInputsLine(Run& run) {
+  const std::string line = std::string("Estimate by ") + methodName(run.options.method) + ": " +
+                           std::to_string(run.zones.zoneCount()) + " zones, " +
+                           std::to_string(run.road.linkCount()) + " road links, " +
+                           std::to_string(run.counted.countedCount()) + " counts, " +
+                           (run.prior.empty() ? std::string("no prior")
+                                              : "prior " + displayName(*run.options.priorPath));
+  writeClockLine(run.console, clockSeconds(), line.c_str());
+}
+
 int estimate(Run& run) {
+  if (balancesPrior(run.options.method)) writeInputsLine(run);
   ProgressLine progress = startProgress(run.errors, progressWanted(run.options.noProgress),
                                         ProgressLimits{kMaxOuterIterations, kMaxPivotPasses});
   // The method allocates its storage up front (a failure is its message);
@@ -174,8 +223,12 @@ int finish(Run& run, bool& tableWritten) {
   if (!written.ok()) fail(run, written);
   tableWritten = written.ok();
   run.tableWritten = tableWritten;
-  const std::vector<Status> formFailures =
-      written.ok() ? writeTableForms(run) : std::vector<Status>{};
+  std::vector<Status> formFailures = written.ok() ? writeTableForms(run) : std::vector<Status>{};
+  if (written.ok() && run.options.volumesPath) {
+    const Status volumes = replaceFileContents(
+        *run.options.volumesPath, formatRoadVolumes(run.road, run.estimate.roadVolumes));
+    if (!volumes.ok()) formFailures.push_back(volumes);
+  }
   for (const Status& failure : formFailures) fail(run, failure);
   const int finishSeconds = clockSeconds();
   writeClockLine(run.console, finishSeconds, "Finishing");

@@ -6,8 +6,11 @@
 #include <ostream>
 
 #include "driver/options.h"
+#include "estimation/balancing/counted_links.h"
 #include "estimation/estimate.h"
 #include "input/link_flow_file.h"
+#include "network/road_network.h"
+#include "network/zone_set.h"
 #include "report/reference_comparison.h"
 #include "veldmark/network.h"
 #include "veldmark/zone_table.h"
@@ -29,6 +32,12 @@ struct Run {
   bool tableWritten = false;                      // the trip table file was written whole
   ZoneTable reference;                            // --reference: the table read with the inputs
   std::optional<ReferenceComparison> comparison;  // --reference: set after the estimation
+  // The methods that balance a prior (entropy, gradient):
+  RoadNetwork road;                        // BASE read as the road network
+  ZoneSet zones;                           // --zones (else the prior's zones)
+  CountedLinks counted;                    // each abstract link on the road network, with its count
+  std::vector<double> prior;               // --prior: N x N in zone order; empty without one
+  std::vector<std::string> inputWarnings;  // warnings of the reading, without the prefix
 
   // The operand at 1-based `number` (1 = BASE), or nullptr when missing.
   const char* operand(int number) const {

@@ -6,6 +6,10 @@ const char* methodName(EstimationMethod method) {
   switch (method) {
     case EstimationMethod::kLinearised:
       return "linearised";
+    case EstimationMethod::kEntropy:
+      return "entropy";
+    case EstimationMethod::kGradient:
+      return "gradient";
   }
   return "linearised";
 }

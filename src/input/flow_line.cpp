@@ -40,14 +40,6 @@ struct Match {
   int index = 0;  // 0-based among them
 };
 
-int countMatches(const AbstractNetwork& network, NodeId from, NodeId to) {
-  int count = 0;
-  for (const LinkEndpoints& link : network.endpoints) {
-    if (link.from == from && link.to == to) ++count;
-  }
-  return count;
-}
-
 Status missingValue(const LineReader& reader, const Match& match) {
   if (match.index == 0) return lineError(reader, "flow value expected");
   return lineError(reader, "only " + std::to_string(match.index) + " of " +
@@ -81,7 +73,23 @@ Status readValuePair(const LineReader& reader, const Match& match, const char*& 
 
 }  // namespace
 
-Status applyFlowLine(const LineReader& reader, AbstractNetwork& network) {
+EndpointIndex indexEndpoints(const AbstractNetwork& network) {
+  EndpointIndex index;
+  index.reserve(network.endpoints.size());
+  for (int link = 0; link < network.linkCount(); ++link) {
+    const LinkEndpoints& ends = network.endpoints[link];
+    index[endpointKey(ends.from, ends.to)].push_back(link);
+  }
+  return index;
+}
+
+const std::vector<int>* linksBetween(const EndpointIndex& index, NodeId from, NodeId to) {
+  const auto found = index.find(endpointKey(from, to));
+  return found == index.end() ? nullptr : &found->second;
+}
+
+Status applyFlowLine(const LineReader& reader, const EndpointIndex& index,
+                     AbstractNetwork& network) {
   const char* position = reader.text;
   Match match;
   if (Status status = readNodeField(reader, position, "from", match.from); !status.ok()) {
@@ -93,10 +101,10 @@ Status applyFlowLine(const LineReader& reader, AbstractNetwork& network) {
       !status.ok()) {
     return status;
   }
-  match.count = countMatches(network, match.from, match.to);
-  for (int link = 0; link < network.linkCount() && match.index < match.count; ++link) {
-    const LinkEndpoints& ends = network.endpoints[link];
-    if (ends.from != match.from || ends.to != match.to) continue;
+  const std::vector<int>* links = linksBetween(index, match.from, match.to);
+  if (links == nullptr) return Status{};
+  match.count = static_cast<int>(links->size());
+  for (const int link : *links) {
     Status status = readValuePair(reader, match, position, network.records[link]);
     if (!status.ok()) return status;
     ++match.index;

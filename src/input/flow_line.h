@@ -3,11 +3,31 @@
 // the flow value and the second value.
 #pragma once
 
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
 #include "input/line_reader.h"
 #include "veldmark/network.h"
 #include "veldmark/types.h"
 
 namespace veldmark {
+
+// The abstract links by their endpoints: for each (from, to) key, the links
+// with those endpoints in link order.
+using EndpointIndex = std::unordered_map<std::uint64_t, std::vector<int>>;
+
+/// The key of endpoints (from, to) in an EndpointIndex.
+inline std::uint64_t endpointKey(NodeId from, NodeId to) {
+  return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(from)) << 32) |
+         static_cast<std::uint32_t>(to);
+}
+
+/// Every abstract link of `network` by its endpoints. Allocates.
+EndpointIndex indexEndpoints(const AbstractNetwork& network);
+
+/// The links of `index` with endpoints (from, to), in link order, or null.
+const std::vector<int>* linksBetween(const EndpointIndex& index, NodeId from, NodeId to);
 
 /// Sets observedFlow and observedSecondValue of every abstract link whose
 /// endpoints are those of the current line of `reader`; the k-th matching
@@ -21,6 +41,8 @@ namespace veldmark {
 /// on into other characters (it must end at a blank, a tab, a CR or the end
 /// of the line), or a flow is negative or not finite; links before the
 /// failing one may already have their values. Never reads past the line's NUL.
-Status applyFlowLine(const LineReader& reader, AbstractNetwork& network);
+/// `index` is indexEndpoints(network).
+Status applyFlowLine(const LineReader& reader, const EndpointIndex& index,
+                     AbstractNetwork& network);
 
 }  // namespace veldmark

@@ -12,20 +12,15 @@ namespace {
 // Counts the line just applied as matched (marking the links it names) or
 // keeps it as unmatched. REQUIRES: applyFlowLine accepted the line, so both
 // nodes read.
-void countFlowLine(const LineReader& reader, const AbstractNetwork& network,
+void countFlowLine(const LineReader& reader, const EndpointIndex& index,
                    FlowFileStatistics& statistics) {
   const char* position = reader.text;
   UnmatchedFlowLine line{reader.lineNumber, 0, 0};
   readNode(position, line.from);
   readNode(position, line.to, NodeEnd::kAnywhere);
-  bool matched = false;
-  for (int link = 0; link < network.linkCount(); ++link) {
-    const LinkEndpoints& ends = network.endpoints[link];
-    if (ends.from != line.from || ends.to != line.to) continue;
-    statistics.linkNamed[link] = 1;
-    matched = true;
-  }
-  if (matched) {
+  const std::vector<int>* links = linksBetween(index, line.from, line.to);
+  if (links != nullptr) {
+    for (const int link : *links) statistics.linkNamed[link] = 1;
     ++statistics.matchedLines;
   } else {
     statistics.unmatched.push_back(line);
@@ -46,6 +41,7 @@ Status readLinkFlowFile(const std::string& path, AbstractNetwork& network,
                         FlowFileStatistics* statistics) {
   FlowFileStatistics counted;
   counted.linkNamed.assign(network.linkCount(), 0);
+  const EndpointIndex index = indexEndpoints(network);
   LineReader reader;
   Status status = openLineReader(path, reader);
   if (status.ok()) status = skipLeadingLines(reader, kFlowMetadataLines);
@@ -54,8 +50,8 @@ Status readLinkFlowFile(const std::string& path, AbstractNetwork& network,
     status = readLine(reader, kFlowLine, gotLine);
     if (!status.ok() || !gotLine) break;
     if (isBlank(reader.text)) continue;
-    status = applyFlowLine(reader, network);
-    if (status.ok()) countFlowLine(reader, network, counted);
+    status = applyFlowLine(reader, index, network);
+    if (status.ok()) countFlowLine(reader, index, counted);
   }
   countZeroFlows(network, counted);
   if (statistics != nullptr) *statistics = std::move(counted);

@@ -19,8 +19,11 @@ std::vector<LinkFit> fitLinks(const AbstractNetwork& network,
     link.estimated = linkFlows[k];
     link.difference = link.estimated - link.observed;
     const double sum = link.estimated + link.observed;
-    link.geh = sum > 0.0 ? std::sqrt(2.0 * link.difference * link.difference / sum)
-                         : std::numeric_limits<double>::infinity();
+    // A count of 0 met by a volume of 0 (the balancing methods' real zero
+    // counts) is a perfect fit: GEH 0, not 0 / 0.
+    link.geh = sum > 0.0                ? std::sqrt(2.0 * link.difference * link.difference / sum)
+               : link.difference == 0.0 ? 0.0
+                                        : std::numeric_limits<double>::infinity();
   }
   return fit;
 }

@@ -77,8 +77,9 @@ std::string gehChart(const std::vector<LinkFit>& links) {
 }
 
 // The links of the largest GEH, or one line when every count is met.
-std::string worstLinks(const std::vector<LinkFit>& links, const FitStatistics& statistics) {
-  if (statistics.linksOff == 0) {
+std::string worstLinks(const std::vector<LinkFit>& links, const FitStatistics& statistics,
+                       bool softCounts) {
+  if (statistics.linksOff == 0 && !softCounts) {
     return "<p>Every count is met: no link's flow is off its count by more than a millionth of "
            "it (the largest GEH is " +
            fixed(statistics.largestGeh, 2) + "), so no list of the worst links follows.</p>";
@@ -93,6 +94,7 @@ std::string worstLinks(const std::vector<LinkFit>& links, const FitStatistics& s
     html += tableRow({std::to_string(link.line), linkName(link), fixed(link.observed, 1),
                       fixed(link.estimated, 1), fixed(link.difference, 1), fixed(link.geh, 2)});
   }
+  if (softCounts) return html + "</table>";
   return html + "</table><p>" + std::to_string(statistics.linksOff) + " of " +
          counted(static_cast<long long>(links.size()), "link is", "links are") +
          " off their count by more than a millionth of it.</p>";
@@ -122,7 +124,8 @@ std::string fitSection(const ReportData& data) {
          "below GEH 5</figcaption></figure><figure>" +
          fitChart(summary.fit) + "<figcaption>Observed against estimated flow, " +
          counted(static_cast<long long>(summary.fit.size()), "link", "links") +
-         "</figcaption></figure></div>" + worstLinks(summary.fit, statistics) + "</section>";
+         "</figcaption></figure></div>" +
+         worstLinks(summary.fit, statistics, balancesPrior(summary.method)) + "</section>";
 }
 
 }  // namespace veldmark

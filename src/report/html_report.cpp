@@ -43,7 +43,9 @@ std::string htmlReport(const ReportData& data) {
       "<title>Veldmark report: " +
       escapeHtml(data.tripsPath) + "</title>" + kStyle +
       "</head><body><h1>Veldmark estimate: " + escapeHtml(data.tripsPath) + "</h1>\n";
-  html += verdictSection(data) + "\n" + runSection(data) + "\n" + convergenceSection(data) + "\n" +
+  const bool balancing = balancesPrior(data.summary->method);
+  html += verdictSection(data) + "\n" + runSection(data) + "\n" +
+          (balancing ? balancingSection(data) : convergenceSection(data)) + "\n" +
           fitSection(data) + "\n" + tripEndsSection(data) + "\n" + tableSection(data) + "\n";
   if (data.comparison != nullptr) html += comparisonSection(*data.comparison, data.table) + "\n";
   return html + "</body></html>\n";

@@ -31,6 +31,12 @@ std::string runSection(const ReportData& data);
 /// the tolerance marked, the pivot passes and the objective per iteration.
 std::string convergenceSection(const ReportData& data);
 
+/// A balancing method's run (entropy, gradient): the count weight and
+/// trip-end weight, the held-out fit of each count weight tried, and per
+/// level the assignment's gap, iterations and routes and the balancing's
+/// steps and convergence.
+std::string balancingSection(const ReportData& data);
+
 /// The fit: GEH of every count in words and as a sorted chart with GEH 5 and
 /// the 85% share marked, observed against estimated flow with the diagonal,
 /// and the kFurthestLinks links of the largest GEH (or one line saying that

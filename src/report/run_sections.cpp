@@ -109,13 +109,17 @@ std::string objectiveChart(const std::vector<IterationRecord>& iterations) {
 
 std::string runSection(const ReportData& data) {
   const RunInputs& inputs = data.summary->inputs;
+  const std::string method = balancesPrior(data.summary->method)
+                                 ? std::string(" by the ") + methodName(data.summary->method) +
+                                       " method, a prior balanced to"
+                                 : " from";
   const std::string html = "<section id=\"run\"><h2>The run</h2><p>Veldmark estimated a table of " +
-                           std::to_string(inputs.zones) + " zones from the observed flows on " +
-                           std::to_string(inputs.links) + " abstract links (base network " +
-                           code(inputs.basePath) + ", abstract network " +
-                           code(inputs.abstractPath) + ", flows " + code(inputs.flowPath) + "). " +
-                           outcome(*data.summary) + " The table totals <strong>" +
-                           fixed(data.summary->tableTotal, 1) +
+                           std::to_string(inputs.zones) + " zones" + method +
+                           " the observed flows on " + std::to_string(inputs.links) +
+                           " abstract links (base network " + code(inputs.basePath) +
+                           ", abstract network " + code(inputs.abstractPath) + ", flows " +
+                           code(inputs.flowPath) + "). " + outcome(*data.summary) +
+                           " The table totals <strong>" + fixed(data.summary->tableTotal, 1) +
                            (data.tableWritten ? "</strong> trips and was written to "
                                               : "</strong> trips but could <strong>not</strong> "
                                                 "be written to ") +

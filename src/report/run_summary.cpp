@@ -13,7 +13,9 @@ RunInputs summariseInputs(const RunPieces& pieces) {
   inputs.basePath = pieces.basePath;
   inputs.abstractPath = pieces.abstract.path;
   inputs.flowPath = pieces.flowPath;
-  inputs.zones = pieces.abstract.zoneCount();
+  inputs.zones = balancesPrior(pieces.estimate.method)
+                     ? static_cast<int>(pieces.estimate.zones.size())
+                     : pieces.abstract.zoneCount();
   inputs.links = pieces.abstract.linkCount();
   inputs.flowLinesMatched = pieces.flows.matchedLines;
   inputs.flowLinesUnmatched = static_cast<int>(pieces.flows.unmatched.size());
@@ -22,6 +24,16 @@ RunInputs summariseInputs(const RunPieces& pieces) {
   }
   inputs.zeroFlowsFloored = pieces.flows.zeroFlows;
   return inputs;
+}
+
+// The links a balancing method fitted: those with a count.
+std::vector<LinkFit> countedOnly(const std::vector<LinkFit>& fit,
+                                 const std::vector<std::uint8_t>& named) {
+  std::vector<LinkFit> counted;
+  for (std::size_t k = 0; k < fit.size(); ++k) {
+    if (k >= named.size() || named[k]) counted.push_back(fit[k]);
+  }
+  return counted;
 }
 
 // The sum of |table| in the order the trip table file adds it up.
@@ -41,10 +53,15 @@ RunSummary buildRunSummary(const RunPieces& pieces) {
   RunSummary summary;
   summary.method = pieces.estimate.method;
   summary.inputs = summariseInputs(pieces);
-  summary.iterations = pieces.estimate.linearised.iterations;
   summary.outcome = pieces.estimate.outcome;
   summary.tableTotal = tableTotal(pieces.estimate);
   summary.fit = fitLinks(pieces.abstract, pieces.estimate.countedVolumes);
+  if (balancesPrior(summary.method)) {
+    summary.balancing = pieces.estimate.balancing;
+    summary.fit = countedOnly(summary.fit, pieces.flows.linkNamed);
+  } else {
+    summary.iterations = pieces.estimate.linearised.iterations;
+  }
   summary.fitStatistics = fitStatistics(summary.fit);
   summary.warnings = collectWarnings(pieces, summary);
   return summary;

@@ -29,7 +29,8 @@ struct RunInputs {
   int flowLinesMatched = 0;    // flow lines naming at least one abstract link
   int flowLinesUnmatched = 0;  // flow lines naming none (skipped)
   int linksWithoutCount = 0;   // abstract links no flow line names (taken as kFlowFloor)
-  int zeroFlowsFloored = 0;    // named links whose count was exactly 0 (taken as kFlowFloor)
+  int zeroFlowsFloored = 0;    // named links whose count was exactly 0 (taken as kFlowFloor by
+                               //   the linearised method; a count of 0 for the others)
 };
 
 // The fit of one abstract link: its (floored) count beside the flow the
@@ -62,10 +63,12 @@ inline constexpr double kFitTolerance = 1e-6;
 struct RunSummary {
   EstimationMethod method = EstimationMethod::kLinearised;  // the method that ran
   RunInputs inputs;
-  std::vector<IterationRecord> iterations;  // one per outer iteration, in order
+  std::vector<IterationRecord> iterations;  // linearised: one per outer iteration, in order
   RunOutcome outcome;                       // optimum reached, or why the method stopped
   double tableTotal = 0.0;                  // sum of |TripTable|, as the trip table file's total
-  std::vector<LinkFit> fit;                 // per abstract link, file order
+  std::vector<LinkFit> fit;   // per abstract link, file order (balancing methods: those with a
+                              //   count)
+  BalancingRecord balancing;  // balancing methods: the count weight, the levels
   FitStatistics fitStatistics;
   std::vector<Warning> warnings;  // in the order they are printed
 };
@@ -77,6 +80,7 @@ struct RunPieces {
   const std::string& flowPath;
   const FlowFileStatistics& flows;  // links beyond linkNamed's size count as named
   const Estimate& estimate;         // the table, the volume on each abstract link, the record
+  const std::vector<std::string>* inputWarnings = nullptr;  // the reading's, printed first
 };
 
 /// Builds the whole summary of a finished run from its pieces: inputs,

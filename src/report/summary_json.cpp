@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "report/balancing_json.h"
 #include "report/reference_json.h"
 
 namespace veldmark {
@@ -73,6 +74,7 @@ std::string formatSummaryJson(const RunSummary& summary, const ReferenceComparis
     document["iterations"].push_back(iterationJson(static_cast<int>(i + 1), summary.iterations[i]));
   }
   document["end"] = endJson(summary);
+  if (balancesPrior(summary.method)) document["balancing"] = balancingJson(summary.balancing);
   if (reference != nullptr) document["reference"] = referenceJson(*reference);
   document["warnings"] = Json::array();
   for (const Warning& warning : summary.warnings) document["warnings"].push_back(warning.message);

@@ -1,5 +1,6 @@
 #include "report/warnings.h"
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -10,7 +11,8 @@
 namespace veldmark {
 namespace {
 
-constexpr std::size_t kListed = 5;  // lines and links named one by one
+constexpr std::size_t kListed = 5;       // lines and links named one by one
+constexpr double kGehAcceptance = 0.85;  // share of counts within GEH 5 of a calibrated model
 
 std::string pair(NodeId from, NodeId to) {
   return std::to_string(from) + " to " + std::to_string(to);
@@ -44,6 +46,13 @@ void linksWithoutCount(const RunPieces& pieces, std::vector<Warning>& warnings) 
   }
   if (count == 0) return;
   if (count > kListed) listed += ", ...";
+  if (balancesPrior(pieces.estimate.method)) {
+    warnings.push_back(Warning{network.path + ": " + std::to_string(count) +
+                               " abstract link(s) named by no flow line have no count (modelled, "
+                               "not fitted): " +
+                               listed});
+    return;
+  }
   warnings.push_back(Warning{network.path + ": " + std::to_string(count) +
                              " abstract link(s) named by no flow line count as " +
                              shortestNumber(kFlowFloor) + ": " + listed});
@@ -105,7 +114,7 @@ void failedChecks(const RunSummary& summary, std::vector<Warning>& warnings) {
 void countsMissed(const RunPieces& pieces, const RunSummary& summary,
                   std::vector<Warning>& warnings) {
   const FitStatistics& statistics = summary.fitStatistics;
-  if (statistics.linksOff == 0) return;
+  if (balancesPrior(summary.method) || statistics.linksOff == 0) return;
   const LinkFit& worst = summary.fit[statistics.worstLink];
   warnings.push_back(Warning{pieces.abstract.path + ":" + std::to_string(worst.line) + ": " +
                              std::to_string(statistics.linksOff) +
@@ -116,10 +125,51 @@ void countsMissed(const RunPieces& pieces, const RunSummary& summary,
                              shortestNumber(worst.estimated)});
 }
 
+// A balancing method's counts fit worse than the usual acceptance rule.
+void countFit(const RunSummary& summary, std::vector<Warning>& warnings) {
+  const double share = summary.fitStatistics.shareGehBelow5;
+  if (!balancesPrior(summary.method) || summary.fit.empty() || share >= kGehAcceptance) return;
+  warnings.push_back(Warning{"only " + shortestNumber(std::round(1000.0 * share) / 10.0) +
+                             "% of the counts are within GEH 5 of the estimate's volumes (the "
+                             "usual acceptance is " +
+                             shortestNumber(100.0 * kGehAcceptance) +
+                             "%): the prior, the routes or the counts disagree"});
+}
+
+// A balancing method's levels that stopped short.
+void levelStops(const RunSummary& summary, std::vector<Warning>& warnings) {
+  const char* method = methodName(summary.method);
+  for (std::size_t i = 0; i < summary.balancing.levels.size(); ++i) {
+    const LevelRecord& level = summary.balancing.levels[i];
+    const std::string where = " at level " + std::to_string(i + 1);
+    if (level.assignmentCapped) {
+      warnings.push_back(Warning{"the assignment" + where +
+                                 " stopped at its iteration limit at "
+                                 "relative gap " +
+                                 shortestNumber(level.assignmentGap)});
+    }
+    if (!level.converged && summary.method == EstimationMethod::kGradient) {
+      warnings.push_back(Warning{"the gradient adjustment" + where + " stopped at its step limit"});
+    } else if (!level.converged) {
+      warnings.push_back(Warning{std::string("the ") + method + " balancing" + where +
+                                 " stopped before its tolerance"});
+    }
+  }
+  if (summary.balancing.unreachablePairs > 0) {
+    warnings.push_back(Warning{std::to_string(summary.balancing.unreachablePairs) +
+                               " zone pair(s) with prior trips that no route joins: their " +
+                               shortestNumber(summary.balancing.unreachableTrips) +
+                               " trips are kept as the prior has them"});
+  }
+}
+
 }  // namespace
 
 std::vector<Warning> collectWarnings(const RunPieces& pieces, const RunSummary& summary) {
   std::vector<Warning> warnings;
+  if (pieces.inputWarnings != nullptr) {
+    for (const std::string& warning : *pieces.inputWarnings) warnings.push_back(Warning{warning});
+  }
   unmatchedFlowLines(pieces, warnings);
   linksWithoutCount(pieces, warnings);
   iterationLimit(pieces, summary, warnings);
@@ -127,6 +177,8 @@ std::vector<Warning> collectWarnings(const RunPieces& pieces, const RunSummary& 
   failedChecks(summary, warnings);
   countsMissed(pieces, summary, warnings);
   stoppedShort(pieces, summary, warnings);
+  countFit(summary, warnings);
+  levelStops(summary, warnings);
   return warnings;
 }
 

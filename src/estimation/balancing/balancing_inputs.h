@@ -1,0 +1,53 @@
+// What the balancing methods (entropy, gradient) are given: the road network
+// with its zones, the counted links, the prior, and their settings.
+#pragma once
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "estimation/balancing/counted_links.h"
+#include "network/road_network.h"
+#include "network/zone_set.h"
+
+namespace veldmark {
+
+/// The count weight's value for "choose it from the data" (--count-weight auto).
+inline constexpr double kCountWeightFromData = std::numeric_limits<double>::quiet_NaN();
+
+/// κ and ρ when --count-weight and --trip-end-weight are not given (measured
+/// on the estimation bench: bench/estimation).
+inline constexpr double kDefaultCountWeight = 2.0;
+inline constexpr double kDefaultTripEndWeight = 1.0;
+
+struct BalancingInputs {
+  const RoadNetwork* network = nullptr;
+  const ZoneSet* zones = nullptr;
+  const CountedLinks* counted = nullptr;
+  const std::vector<double>* prior = nullptr;  // N x N in zone order, row after row; null: none
+};
+
+struct BalancingSettings {
+  double countWeight = kDefaultCountWeight;      // κ (> 0, may be +inf); NaN: cross-validation
+  double tripEndWeight = kDefaultTripEndWeight;  // ρ (> 0); +inf: no trip-end factors
+  int levels = 0;                     // routes assigned this many times (--outer); 0: the default
+  int maxIterations = 50;             // gradient steps per level (--max-iterations)
+  double gap = 1e-5;                  // relative gap the assignments stop at
+  int maxAssignmentIterations = 200;  // assignment iterations at most
+  int threads = 1;                    // threads of the assignment and the products
+  // Called with a line of the console as each phase ends (the driver adds
+  // the clock); may be empty.
+  std::function<void(const std::string&)> onPhase;
+  // Called as each assignment iteration ends with the level (from 1), the
+  // iteration and its relative gap; may be empty. Must not print to the console.
+  std::function<void(int level, int iteration, double gap)> onAssignment;
+};
+
+/// True when κ is to be chosen from the data.
+inline bool countWeightFromData(const BalancingSettings& settings) {
+  return std::isnan(settings.countWeight);
+}
+
+}  // namespace veldmark
