@@ -9,13 +9,14 @@
 #include "estimation/balancing/prior_pairs.h"
 
 namespace veldmark {
-namespace {
 
-std::string number(double value) {
+std::string phaseNumber(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.3g", value);
   return text;
 }
+
+namespace {
 
 void phase(const BalancingSettings& settings, const std::string& line) {
   if (settings.onPhase) settings.onPhase(line);
@@ -44,7 +45,7 @@ double flatLevel(const BalancingInputs& inputs, const BalancingSettings& setting
 
 std::string routesLine(int level, const LevelRecord& record) {
   return std::string(level == 1 ? "Routes of the prior" : "Routes of the estimate") +
-         ": equilibrium at relative gap " + number(record.assignmentGap) + " after " +
+         ": equilibrium at relative gap " + phaseNumber(record.assignmentGap) + " after " +
          std::to_string(record.assignmentIterations) + " iterations" +
          (record.assignmentCapped ? " (iteration limit)" : "") + ", " +
          std::to_string(record.routes) + " routes";
@@ -103,7 +104,7 @@ Status runBalancing(EstimationMethod method, const BalancingInputs& inputs,
     record.flatPrior = true;
     record.flatPriorLevel = flatLevel(inputs, settings, pairs, team.get(), record);
     pairs.prior.assign(pairs.prior.size(), record.flatPriorLevel);
-    phase(settings, "No prior: a flat one of " + number(record.flatPriorLevel) +
+    phase(settings, "No prior: a flat one of " + phaseNumber(record.flatPriorLevel) +
                         " trips per pair, at the counts' level");
   }
   std::vector<double> table = pairs.prior;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "assignment/route_set.h"
@@ -33,6 +34,10 @@ struct LevelProblem {
 /// that ends the run.
 using LevelBalancer = std::function<Status(const LevelProblem& problem, std::vector<double>& table,
                                            LevelRecord& level, BalancingRecord& record)>;
+
+/// `value` with three significant digits ("%.3g"), as the phase lines of
+/// the balancing methods show their figures. Prints nothing.
+std::string phaseNumber(double value);
 
 /// Runs `levels` levels (at least 1) of assignment and `balance`, and fills
 /// `estimate` (method, zones in zone order, the N x N table with the

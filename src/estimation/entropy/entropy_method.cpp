@@ -15,12 +15,6 @@
 namespace veldmark {
 namespace {
 
-std::string number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3g", value);
-  return text;
-}
-
 std::string percent(double share) {
   char text[32];
   std::snprintf(text, sizeof text, "%.1f%%", 100.0 * share);
@@ -108,18 +102,19 @@ double chooseCountWeight(const LevelProblem& problem, const std::vector<double>&
 
 // "Count weight K[ chosen ...], trip-end weight R: held-out counts ...".
 std::string weightLine(const BalancingRecord& record) {
-  std::string line = "Count weight " + number(record.countWeight);
+  std::string line = "Count weight " + phaseNumber(record.countWeight);
   if (record.countWeightChosen && record.chosenTrial >= 0) {
     line += " chosen of " + std::to_string(record.trials.size()) + " by " +
             std::to_string(record.folds) + "-fold cross-validation";
   }
-  line += std::isinf(record.tripEndWeight) ? ", no trip-end factors"
-                                           : ", trip-end weight " + number(record.tripEndWeight);
+  line += std::isinf(record.tripEndWeight)
+              ? ", no trip-end factors"
+              : ", trip-end weight " + phaseNumber(record.tripEndWeight);
   if (!record.countWeightChosen) return line;
   if (record.chosenTrial < 0) return line + " (too few counts to hold any out)";
   const WeightTrial& chosen = record.trials[record.chosenTrial];
   return line + ": held-out counts within GEH 5 " + percent(chosen.shareGehBelow5) + ", R2 " +
-         number(chosen.rSquared);
+         phaseNumber(chosen.rSquared);
 }
 
 std::string balancedLine(const LevelRecord& level, bool factors) {
@@ -128,7 +123,7 @@ std::string balancedLine(const LevelRecord& level, bool factors) {
                     std::to_string(level.innerSteps) + " evaluations), gradient "
               : std::to_string(level.steps) + " Newton steps (" + std::to_string(level.innerSteps) +
                     " conjugate-gradient steps), relative gradient ";
-  return "Balanced: " + steps + number(level.measure) +
+  return "Balanced: " + steps + phaseNumber(level.measure) +
          (level.converged ? "" : " (tolerance not met)");
 }
 
@@ -169,7 +164,7 @@ Status estimateByEntropy(const BalancingInputs& inputs, const BalancingSettings&
           "the counts cannot be met exactly on these routes: the balancing's "
           "multipliers did not converge in " +
           std::to_string(trace.steps) + " Newton steps (relative gradient " +
-          number(trace.measure) + "); give a finite --count-weight"};
+          phaseNumber(trace.measure) + "); give a finite --count-weight"};
     }
     return Status{};
   };

@@ -9,15 +9,9 @@
 namespace veldmark {
 namespace {
 
-std::string number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3g", value);
-  return text;
-}
-
 std::string adjustedLine(const LevelRecord& level) {
   return "Adjusted: " + std::to_string(level.steps) + " gradient steps, squared misfit " +
-         number(level.startMeasure) + " to " + number(level.measure) +
+         phaseNumber(level.startMeasure) + " to " + phaseNumber(level.measure) +
          (level.converged ? "" : " (step limit)");
 }
 
