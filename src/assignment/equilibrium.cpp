@@ -4,19 +4,32 @@
 #include <chrono>
 #include <limits>
 
+#include "assignment/bush.h"
+#include "assignment/bush_flow.h"
+#include "assignment/bush_growth.h"
+#include "assignment/bush_routes.h"
 #include "assignment/link_cost.h"
 #include "assignment/path_tree.h"
-#include "assignment/route_shift.h"
 
 namespace veldmark {
 namespace {
 
-// Sweeps over every pair per iteration: the first also adds each pair's
-// new shortest route; the others only shift flow between the routes held.
-constexpr int kSweepsPerIteration = 6;
-// Origins whose trees are computed anew together before their pairs shift:
-// a fixed number, so that the result does not depend on the team.
+// Origins whose first trees are computed together at the loading's costs
+// of the moment: a fixed number, so that the result does not depend on the team.
 constexpr int kOriginBlock = 16;
+// Passes of shifts over an origin's bush after it grows.
+constexpr int kPassesAfterGrowth = 2;
+// Sweeps of shifts alone over every origin's bush per iteration.
+constexpr int kSweepsPerIteration = 2;
+
+// One member's work arrays.
+struct MemberScratch {
+  TreeScratch tree;
+  std::vector<std::int32_t> predecessor;
+  std::vector<double> nodeFlow;  // per node, kept at 0 between uses
+  BushBuild build;
+  BushLabels labels;
+};
 
 // The assignment's state between iterations.
 struct Work {
@@ -25,23 +38,22 @@ struct Work {
   const std::vector<ZonePair>& pairs;
   const std::vector<double>& demand;
   CostModel model;
-  LinkState links;
-  std::vector<int> originZone;                    // per origin, its zone (first-appearance order)
-  std::vector<int> pairOrigin;                    // per pair, its origin, or -1 (a diagonal pair)
-  std::vector<std::vector<int>> originPairs;      // per origin, its pairs in list order
-  std::vector<std::uint8_t> reachable;            // per pair, 1 when a route joins its zones
-  std::vector<std::vector<WorkingRoute>> routes;  // per pair, its routes while it is loaded
-  std::vector<std::int32_t> trees;                // per origin, n predecessor links
-  std::vector<double> originShortest;             // per origin, Σ_pairs T · SP at the tree costs
-  std::vector<TreeScratch> scratch;               // per team member
+  LinkState links{};
+  std::vector<int> originZone{};                // per origin, its zone (first-appearance order)
+  std::vector<int> pairOrigin{};                // per pair, its origin, or -1 (a diagonal pair)
+  std::vector<std::vector<int>> originPairs{};  // per origin, its pairs in list order
+  std::vector<std::uint8_t> reachable{};        // per pair, 1 when a route joins its zones
+  std::vector<Bush> bushes{};                   // per origin
+  std::vector<double> originShortest{};         // per origin, Σ_pairs T · SP at the tree costs
+  std::vector<MemberScratch> scratch{};         // per team member
 };
 
 bool loaded(const Work& work, int p) {
   return work.reachable[p] && work.demand[p] > 0.0;
 }
 
-std::int32_t* treeOf(Work& work, int origin) {
-  return work.trees.data() + static_cast<std::size_t>(origin) * work.network.nodeCount();
+int originNode(const Work& work, int origin) {
+  return work.zones.zoneNode[work.originZone[origin]];
 }
 
 // Groups the pairs by origin zone; diagonal pairs get no origin.
@@ -64,94 +76,99 @@ void groupPairs(Work& work, AssignmentResult& result) {
   }
 }
 
-// Sets every link's volume to Σ of the flows of the routes through it
-// (pairs, routes and links in order), and its cost and derivative.
-void loadRoutes(Work& work) {
-  std::vector<double> volume(static_cast<std::size_t>(work.network.linkCount()), 0.0);
-  for (const std::vector<WorkingRoute>& pairRoutes : work.routes) {
-    for (const WorkingRoute& route : pairRoutes) {
-      for (const std::int32_t a : route.links) volume[a] += route.flow;
+// Origin `origin`'s bush as its shortest-path tree at the current costs,
+// its pairs' reachability, and (when `load`) its demand on the tree:
+// x_a = the trips to every node beyond a.
+void plantBush(Work& work, int origin, MemberScratch& s, bool load) {
+  const int nodes = work.network.nodeCount();
+  const int node = originNode(work, origin);
+  s.predecessor.resize(static_cast<std::size_t>(nodes));
+  shortestPathTree(work.network, work.zones, node, work.links.cost.data(), s.predecessor.data(),
+                   s.tree);
+  s.build.links.clear();
+  for (int j = 0; j < nodes; ++j) {
+    if (s.predecessor[j] >= 0) s.build.links.push_back(s.predecessor[j]);
+  }
+  s.build.flows.assign(s.build.links.size(), 0.0);
+  Bush& bush = work.bushes[origin];
+  makeBush(work.network, node, s.build, bush);
+  if (s.nodeFlow.size() != static_cast<std::size_t>(nodes)) s.nodeFlow.assign(nodes, 0.0);
+  for (const int p : work.originPairs[origin]) {
+    const int destination = work.zones.zoneNode[work.pairs[p].destination];
+    work.reachable[p] = s.tree.distance[destination] < std::numeric_limits<double>::infinity();
+    if (load && loaded(work, p)) s.nodeFlow[destination] += work.demand[p];
+  }
+  for (int k = bush.nodeCount() - 1; k > 0; --k) {
+    const std::int32_t e = bush.firstIn[k];  // a tree: one in-link per node
+    const std::int32_t j = bush.order[k];
+    bush.flow[e] = s.nodeFlow[j];
+    s.nodeFlow[bush.order[bush.inTail[e]]] += s.nodeFlow[j];
+    s.nodeFlow[j] = 0.0;
+  }
+  s.nodeFlow[node] = 0.0;
+}
+
+// Iteration 0: origins in blocks of kOriginBlock, each block's trees at the
+// current costs (over the team), then its origins' flows added to the link
+// volumes in order.
+void plantBushes(Work& work, ThreadTeam* team, bool load) {
+  const int origins = static_cast<int>(work.originZone.size());
+  for (int first = 0; first < origins; first += kOriginBlock) {
+    const int end = std::min(origins, first + kOriginBlock);
+    forEachItem(team, end - first, 1, [&](int item, int member) {
+      plantBush(work, first + item, work.scratch[member], load);
+    });
+    for (int origin = first; origin < end && load; ++origin) {
+      const Bush& bush = work.bushes[origin];
+      for (int e = 0; e < bush.entryCount(); ++e) {
+        const std::int32_t a = bush.inLink[e];
+        setLinkVolume(work.model, work.links, a, work.links.volume[a] + bush.flow[e]);
+      }
     }
+  }
+}
+
+// Sets every link's volume to Σ_o x_a^o (origins and entries in order),
+// and its cost and derivative.
+void loadBushes(Work& work) {
+  std::vector<double> volume(static_cast<std::size_t>(work.network.linkCount()), 0.0);
+  for (const Bush& bush : work.bushes) {
+    for (int e = 0; e < bush.entryCount(); ++e) volume[bush.inLink[e]] += bush.flow[e];
   }
   for (int a = 0; a < work.network.linkCount(); ++a)
     setLinkVolume(work.model, work.links, a, volume[a]);
 }
 
-// The shortest-path trees of origins [first, end) at the current costs, over
-// the team; each origin's Σ T · SP (and, when `findReachable`, its pairs'
-// reachability).
-void computeTrees(Work& work, ThreadTeam* team, int first, int end, bool findReachable) {
-  forEachItem(team, end - first, 1, [&](int item, int member) {
-    const int origin = first + item;
-    TreeScratch& scratch = work.scratch[member];
-    shortestPathTree(work.network, work.zones, work.zones.zoneNode[work.originZone[origin]],
-                     work.links.cost.data(), treeOf(work, origin), scratch);
+// Every origin's Σ_d T_od · SP_od at the current costs, over the team.
+void shortestSums(Work& work, ThreadTeam* team) {
+  const int nodes = work.network.nodeCount();
+  forEachItem(team, static_cast<int>(work.originZone.size()), 1, [&](int origin, int member) {
+    MemberScratch& s = work.scratch[member];
+    s.predecessor.resize(static_cast<std::size_t>(nodes));
+    shortestPathTree(work.network, work.zones, originNode(work, origin), work.links.cost.data(),
+                     s.predecessor.data(), s.tree);
     double shortest = 0.0;  // Σ_d T_od · SP_od
     for (const int p : work.originPairs[origin]) {
-      const double distance = scratch.distance[work.zones.zoneNode[work.pairs[p].destination]];
-      if (findReachable) work.reachable[p] = distance < std::numeric_limits<double>::infinity();
-      if (loaded(work, p)) shortest += work.demand[p] * distance;
+      if (loaded(work, p)) {
+        shortest += work.demand[p] * s.tree.distance[work.zones.zoneNode[work.pairs[p].destination]];
+      }
     }
     work.originShortest[origin] = shortest;
   });
 }
 
-// The links of pair p's shortest route in its origin's tree, origin first.
-void shortestRoute(Work& work, int p, std::vector<std::int32_t>& links) {
-  const std::int32_t* predecessor = treeOf(work, work.pairOrigin[p]);
-  const int origin = work.zones.zoneNode[work.pairs[p].origin];
-  links.clear();
-  for (int node = work.zones.zoneNode[work.pairs[p].destination]; node != origin;) {
-    const std::int32_t a = predecessor[node];
-    links.push_back(a);
-    node = work.network.from[a];
+// One iteration's shifts, origins in order on this thread: each bush grows
+// at the current costs and is equilibrated by kPassesAfterGrowth passes;
+// then kSweepsPerIteration sweeps of one pass over every bush.
+void improveBushes(Work& work) {
+  MemberScratch& s = work.scratch[0];
+  for (Bush& bush : work.bushes) {
+    growBush(work.network, work.zones, work.links.cost.data(), bush, s.labels, s.build);
+    for (int pass = 0; pass < kPassesAfterGrowth; ++pass)
+      shiftBush(work.model, work.links, bush, s.labels);
   }
-  std::reverse(links.begin(), links.end());
-}
-
-// Adds pair p's shortest route in its origin's tree to its route set (with
-// all its demand when the set is empty), then shifts its flow.
-void addRouteAndShift(Work& work, int p, std::vector<std::int32_t>& links) {
-  std::vector<WorkingRoute>& pairRoutes = work.routes[p];
-  shortestRoute(work, p, links);
-  const bool held = std::any_of(pairRoutes.begin(), pairRoutes.end(),
-                                [&](const WorkingRoute& route) { return route.links == links; });
-  if (held) {
-    shiftPairFlow(work.model, work.links, pairRoutes);
-  } else if (!pairRoutes.empty()) {
-    pairRoutes.push_back(WorkingRoute{links, 0.0});
-    shiftPairFlow(work.model, work.links, pairRoutes);
-  } else {  // the pair's first route: all its demand, its links' volumes grown
-    for (const std::int32_t a : links) {
-      setLinkVolume(work.model, work.links, a, work.links.volume[a] + work.demand[p]);
-    }
-    pairRoutes.push_back(WorkingRoute{links, work.demand[p]});
-  }
-}
-
-// One iteration's shifts. Origins in blocks of kOriginBlock: the block's
-// trees anew at the current costs (over the team), then each of its pairs
-// gets its shortest route and shifts flow, on this thread; then
-// kSweepsPerIteration - 1 sweeps of shifts alone over every pair. Origins
-// in order, each origin's pairs in list order.
-void shiftFlows(Work& work, ThreadTeam* team) {
-  std::vector<std::int32_t> links;
-  const int origins = static_cast<int>(work.originZone.size());
-  for (int first = 0; first < origins; first += kOriginBlock) {
-    const int end = std::min(origins, first + kOriginBlock);
-    computeTrees(work, team, first, end, false);
-    for (int origin = first; origin < end; ++origin) {
-      for (const int p : work.originPairs[origin]) {
-        if (loaded(work, p)) addRouteAndShift(work, p, links);
-      }
-    }
-  }
-  for (int sweep = 1; sweep < kSweepsPerIteration; ++sweep) {
-    for (const std::vector<int>& originPairs : work.originPairs) {
-      for (const int p : originPairs) {
-        if (loaded(work, p)) shiftPairFlow(work.model, work.links, work.routes[p]);
-      }
-    }
+  for (int sweep = 0; sweep < kSweepsPerIteration; ++sweep) {
+    for (Bush& bush : work.bushes) shiftBush(work.model, work.links, bush, s.labels);
   }
 }
 
@@ -166,45 +183,22 @@ void linkSums(const Work& work, double& totalCost, double& objective) {
 }
 
 std::int64_t workingBytes(const Work& work) {
-  std::int64_t bytes = static_cast<std::int64_t>(work.trees.size() * sizeof(std::int32_t));
-  for (const std::vector<WorkingRoute>& pairRoutes : work.routes) {
-    bytes += static_cast<std::int64_t>(pairRoutes.capacity() * sizeof(WorkingRoute));
-    for (const WorkingRoute& route : pairRoutes) {
-      bytes += static_cast<std::int64_t>(route.links.capacity() * sizeof(std::int32_t));
-    }
-  }
+  std::int64_t bytes = 0;
+  for (const Bush& bush : work.bushes) bytes += bushBytes(bush);
   return bytes;
 }
 
-// The route set of the final iteration (shares f_r / Σ f), pairs of demand 0
-// on their shortest route, and the unreachable pairs counted.
+// The unreachable pairs counted, and every pair's routes from its origin's bush.
 void collectRoutes(Work& work, AssignmentResult& result) {
-  RouteSet& routes = result.routes;
-  routes.linkCount = work.network.linkCount();
-  routes.firstRoute = {0};
-  routes.firstLink = {0};
-  std::vector<std::vector<std::int32_t>> links;
-  std::vector<double> shares;
   for (std::size_t p = 0; p < work.pairs.size(); ++p) {
-    links.clear();
-    shares.clear();
     if (work.pairOrigin[p] >= 0 && !work.reachable[p]) {
       result.unreachableTrips += work.demand[p];
       result.unreachablePairs.push_back(static_cast<int>(p));
-    } else if (work.pairOrigin[p] >= 0 && work.demand[p] == 0.0) {
-      links.emplace_back();
-      shortestRoute(work, static_cast<int>(p), links.back());
-      shares.push_back(1.0);
-    } else if (work.pairOrigin[p] >= 0) {
-      double total = 0.0;
-      for (const WorkingRoute& route : work.routes[p]) total += route.flow;
-      for (const WorkingRoute& route : work.routes[p]) {
-        links.push_back(route.links);
-        shares.push_back(route.flow / total);
-      }
     }
-    appendPair(routes, work.pairs[p], links, shares);
   }
+  BushRoutesInput input{work.network, work.zones,       work.pairs,     work.demand,
+                        work.pairOrigin, work.reachable, work.bushes, work.links.cost};
+  result.routes = routesFromBushes(input, work.scratch[0].build, work.scratch[0].labels);
 }
 
 }  // namespace
@@ -214,37 +208,27 @@ AssignmentResult assignPairs(const RoadNetwork& network, const ZoneSet& zones,
                              const AssignmentSettings& settings) {
   const auto start = std::chrono::steady_clock::now();
   AssignmentResult result;
-  Work work{network,
-            zones,
-            pairs,
-            demand,
-            makeCostModel(network, settings.tollFactor, settings.distanceFactor),
-            {},
-            {},
-            {},
-            {},
-            {},
-            {},
-            {},
-            {},
-            {}};
+  Work work{network, zones, pairs, demand,
+            makeCostModel(network, settings.tollFactor, settings.distanceFactor)};
   const std::size_t links = static_cast<std::size_t>(network.linkCount());
   work.links.volume.assign(links, 0.0);
   work.links.cost.assign(links, 0.0);
   work.links.derivative.assign(links, 0.0);
   work.links.mark.assign(links, 0);
+  for (int a = 0; a < network.linkCount(); ++a) setLinkVolume(work.model, work.links, a, 0.0);
   groupPairs(work, result);
   work.reachable.assign(pairs.size(), 0);
-  work.routes.resize(pairs.size());
-  work.trees.resize(work.originZone.size() * static_cast<std::size_t>(network.nodeCount()));
+  work.bushes.resize(work.originZone.size());
   work.originShortest.assign(work.originZone.size(), 0.0);
   work.scratch.resize(settings.team ? static_cast<std::size_t>(settings.team->size()) : 1);
   for (int iteration = 0;; ++iteration) {
-    loadRoutes(work);
-    computeTrees(work, settings.team, 0, static_cast<int>(work.originZone.size()), iteration == 0);
     IterationTrace trace;
     trace.iteration = iteration;
     double totalCost = 0.0;
+    if (iteration > 0) {
+      loadBushes(work);
+      shortestSums(work, settings.team);
+    }
     linkSums(work, totalCost, trace.objective);
     double shortest = 0.0;
     for (const double originSum : work.originShortest) shortest += originSum;
@@ -256,9 +240,14 @@ AssignmentResult assignPairs(const RoadNetwork& network, const ZoneSet& zones,
     if (trace.gap <= settings.gap) break;
     if (iteration >= settings.maxIterations) {
       result.stop = AssignmentStop::kIterationCap;
+      if (iteration == 0) plantBushes(work, settings.team, false);
       break;
     }
-    shiftFlows(work, settings.team);
+    if (iteration == 0) {
+      plantBushes(work, settings.team, true);
+    } else {
+      improveBushes(work);
+    }
     result.workingBytes = std::max(result.workingBytes, workingBytes(work));
   }
   result.linkVolumes = work.links.volume;
