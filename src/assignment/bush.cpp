@@ -16,7 +16,8 @@ void makeBush(const RoadNetwork& network, std::int32_t originNode, BushBuild& bu
   for (int i = 0; i < nodes; ++i) build.firstOut[i + 1] += build.firstOut[i];
   build.outEntry.resize(static_cast<std::size_t>(entries));
   build.byHead.assign(build.firstOut.begin(), build.firstOut.end() - 1);  // cursors
-  for (int e = 0; e < entries; ++e) build.outEntry[build.byHead[network.from[build.links[e]]]++] = e;
+  for (int e = 0; e < entries; ++e)
+    build.outEntry[build.byHead[network.from[build.links[e]]]++] = e;
   // --- Kahn's order: a node joins once its last in-link is ordered ---
   bush.originNode = originNode;
   bush.order.clear();
@@ -52,11 +53,10 @@ void makeBush(const RoadNetwork& network, std::int32_t originNode, BushBuild& bu
 }
 
 std::int64_t bushBytes(const Bush& bush) {
-  return static_cast<std::int64_t>(
-      (bush.order.capacity() + bush.firstIn.capacity() + bush.inLink.capacity() +
-       bush.inTail.capacity()) *
-          sizeof(std::int32_t) +
-      bush.flow.capacity() * sizeof(double));
+  return static_cast<std::int64_t>((bush.order.capacity() + bush.firstIn.capacity() +
+                                    bush.inLink.capacity() + bush.inTail.capacity()) *
+                                       sizeof(std::int32_t) +
+                                   bush.flow.capacity() * sizeof(double));
 }
 
 }  // namespace veldmark

@@ -13,13 +13,13 @@
 namespace veldmark {
 
 struct Bush {
-  std::int32_t originNode = -1;        // node index where the trips start
-  std::vector<std::int32_t> order;     // the bush's nodes in topological order, origin first
-  std::vector<std::int32_t> firstIn;   // node order[k]'s in-links: entries [firstIn[k],
-                                       //   firstIn[k+1]); size order.size() + 1
-  std::vector<std::int32_t> inLink;    // per entry, a link index of the road network
-  std::vector<std::int32_t> inTail;    // per entry, the position in `order` of the link's tail
-  std::vector<double> flow;            // per entry, the origin's trips on the link (x_a^o >= 0)
+  std::int32_t originNode = -1;       // node index where the trips start
+  std::vector<std::int32_t> order;    // the bush's nodes in topological order, origin first
+  std::vector<std::int32_t> firstIn;  // node order[k]'s in-links: entries [firstIn[k],
+                                      //   firstIn[k+1]); size order.size() + 1
+  std::vector<std::int32_t> inLink;   // per entry, a link index of the road network
+  std::vector<std::int32_t> inTail;   // per entry, the position in `order` of the link's tail
+  std::vector<double> flow;           // per entry, the origin's trips on the link (x_a^o >= 0)
 
   int nodeCount() const { return static_cast<int>(order.size()); }
   int entryCount() const { return static_cast<int>(inLink.size()); }

@@ -16,10 +16,10 @@ namespace veldmark {
 // Labels of a bush's nodes and the segments of a shift, reused from origin
 // to origin by one thread; per position in the bush's order.
 struct BushLabels {
-  std::vector<double> shortest;        // L: the cheapest route's cost from the origin
-  std::vector<double> longest;         // U: the costliest used route's cost (L where none is used)
-  std::vector<std::int32_t> shortIn;   // the entry ending the cheapest route
-  std::vector<std::int32_t> longIn;    // the entry ending the costliest used route, or -1
+  std::vector<double> shortest;       // L: the cheapest route's cost from the origin
+  std::vector<double> longest;        // U: the costliest used route's cost (L where none is used)
+  std::vector<std::int32_t> shortIn;  // the entry ending the cheapest route
+  std::vector<std::int32_t> longIn;   // the entry ending the costliest used route, or -1
   std::vector<std::int32_t> cheapSegment, dearSegment;  // entries of a shift's two segments
 };
 

@@ -32,8 +32,8 @@ bool keepEntries(const Bush& bush, const double* linkCosts, BushLabels& labels, 
 
 }  // namespace
 
-int growBush(const RoadNetwork& network, const ZoneSet& zones, const double* linkCosts,
-             Bush& bush, BushLabels& labels, BushBuild& build) {
+int growBush(const RoadNetwork& network, const ZoneSet& zones, const double* linkCosts, Bush& bush,
+             BushLabels& labels, BushBuild& build) {
   const int links = network.linkCount();
   if (static_cast<int>(build.linkMark.size()) != links) build.linkMark.assign(links, 0);
   if (static_cast<int>(build.position.size()) != network.nodeCount()) {

@@ -26,7 +26,7 @@ namespace veldmark {
 ///  4. makeBush over the remaining entries (in their order) and the links added.
 /// Returns the number of links added. Uses `labels` and `build` as scratch
 /// (build.linkMark is left at 0). Prints nothing.
-int growBush(const RoadNetwork& network, const ZoneSet& zones, const double* linkCosts,
-             Bush& bush, BushLabels& labels, BushBuild& build);
+int growBush(const RoadNetwork& network, const ZoneSet& zones, const double* linkCosts, Bush& bush,
+             BushLabels& labels, BushBuild& build);
 
 }  // namespace veldmark

@@ -17,10 +17,10 @@ namespace {
 // Origins whose first trees are computed together at the loading's costs
 // of the moment: a fixed number, so that the result does not depend on the team.
 constexpr int kOriginBlock = 16;
-// Passes of shifts over an origin's bush after it grows.
-constexpr int kPassesAfterGrowth = 2;
-// Sweeps of shifts alone over every origin's bush per iteration.
-constexpr int kSweepsPerIteration = 2;
+// Sweeps per iteration, each growing every bush and then shifting flow on
+// each once: growing at every sweep took Chicago regional from gap 0.73 to
+// 0.03 in one iteration, where growing once per iteration reached 0.11.
+constexpr int kSweepsPerIteration = 6;
 
 // One member's work arrays.
 struct MemberScratch {
@@ -150,24 +150,31 @@ void shortestSums(Work& work, ThreadTeam* team) {
     double shortest = 0.0;  // Σ_d T_od · SP_od
     for (const int p : work.originPairs[origin]) {
       if (loaded(work, p)) {
-        shortest += work.demand[p] * s.tree.distance[work.zones.zoneNode[work.pairs[p].destination]];
+        shortest +=
+            work.demand[p] * s.tree.distance[work.zones.zoneNode[work.pairs[p].destination]];
       }
     }
     work.originShortest[origin] = shortest;
   });
 }
 
-// One iteration's shifts, origins in order on this thread: each bush grows
-// at the current costs and is equilibrated by kPassesAfterGrowth passes;
-// then kSweepsPerIteration sweeps of one pass over every bush.
-void improveBushes(Work& work) {
+// Every bush grown at the current costs, over the team (each bush's growth
+// reads the costs and writes its own bush alone).
+void growBushes(Work& work, ThreadTeam* team) {
+  forEachItem(team, static_cast<int>(work.bushes.size()), 1, [&](int origin, int member) {
+    MemberScratch& s = work.scratch[member];
+    growBush(work.network, work.zones, work.links.cost.data(), work.bushes[origin], s.labels,
+             s.build);
+  });
+}
+
+// One iteration's shifts: kSweepsPerIteration sweeps, each growing every
+// bush at the sweep's costs (over the team), then one pass of shifts on each
+// bush in origin order on this thread, costs updated as it goes.
+void improveBushes(Work& work, ThreadTeam* team) {
   MemberScratch& s = work.scratch[0];
-  for (Bush& bush : work.bushes) {
-    growBush(work.network, work.zones, work.links.cost.data(), bush, s.labels, s.build);
-    for (int pass = 0; pass < kPassesAfterGrowth; ++pass)
-      shiftBush(work.model, work.links, bush, s.labels);
-  }
   for (int sweep = 0; sweep < kSweepsPerIteration; ++sweep) {
+    growBushes(work, team);
     for (Bush& bush : work.bushes) shiftBush(work.model, work.links, bush, s.labels);
   }
 }
@@ -189,16 +196,16 @@ std::int64_t workingBytes(const Work& work) {
 }
 
 // The unreachable pairs counted, and every pair's routes from its origin's bush.
-void collectRoutes(Work& work, AssignmentResult& result) {
+void collectRoutes(Work& work, ThreadTeam* team, AssignmentResult& result) {
   for (std::size_t p = 0; p < work.pairs.size(); ++p) {
     if (work.pairOrigin[p] >= 0 && !work.reachable[p]) {
       result.unreachableTrips += work.demand[p];
       result.unreachablePairs.push_back(static_cast<int>(p));
     }
   }
-  BushRoutesInput input{work.network, work.zones,       work.pairs,     work.demand,
-                        work.pairOrigin, work.reachable, work.bushes, work.links.cost};
-  result.routes = routesFromBushes(input, work.scratch[0].build, work.scratch[0].labels);
+  BushRoutesInput input{work.network,     work.zones,     work.pairs,  work.demand,
+                        work.originPairs, work.reachable, work.bushes, work.links.cost};
+  result.routes = routesFromBushes(input, team);
 }
 
 }  // namespace
@@ -246,13 +253,13 @@ AssignmentResult assignPairs(const RoadNetwork& network, const ZoneSet& zones,
     if (iteration == 0) {
       plantBushes(work, settings.team, true);
     } else {
-      improveBushes(work);
+      improveBushes(work, settings.team);
     }
     result.workingBytes = std::max(result.workingBytes, workingBytes(work));
   }
   result.linkVolumes = work.links.volume;
   result.linkCosts = work.links.cost;
-  collectRoutes(work, result);
+  collectRoutes(work, settings.team, result);
   return result;
 }
 

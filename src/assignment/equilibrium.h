@@ -1,7 +1,8 @@
 // User-equilibrium assignment of a list of zone pairs' trips on a road
-// network, by gradient projection over route sets grown by column
-// generation: every used route of a pair ends up the cheapest at the link
-// costs its volumes give.
+// network, origin-based: each origin's trips on an acyclic bush, flow moved
+// within it from the costliest used route to the cheapest at each node
+// (Dial's method B): every used route of a pair ends up the cheapest at the
+// link costs its volumes give.
 #pragma once
 
 #include <cstdint>
@@ -47,24 +48,25 @@ struct AssignmentResult {
   double diagonalTrips = 0.0;         // demand of pairs whose origin is their destination
   double unreachableTrips = 0.0;      // demand of pairs that no route joins
   std::vector<int> unreachablePairs;  // their indices into the pair list, in order
-  std::int64_t workingBytes = 0;      // peak bytes of the route sets and trees
+  std::int64_t workingBytes = 0;      // peak bytes of the bushes (by routes: routes and trees)
 };
 
 /// Assigns `demand` (one value per pair of `pairs`, zone indices of `zones`;
-/// 0 allowed) on `network`. Iteration k computes every origin's shortest-path
-/// tree at the current costs (spread over settings.team, each tree written
-/// to its origin's own array), the relative gap from them, and stops when it
-/// is at most settings.gap or k = settings.maxIterations; otherwise, origin
-/// after origin (in order of first appearance in `pairs`) in fixed blocks of
-/// 16 whose trees are computed anew at the current costs, it adds each pair's
-/// shortest route to its route set and shifts flow between the pair's routes
-/// (pairs of an origin in list order, on the calling thread), updating link
-/// costs as it goes, then sweeps the pairs five more times shifting flow
-/// alone (iteration 0 puts each pair's whole demand on its first route, at
-/// the costs of the loading so far). The result is therefore the same bits
-/// at any team size. A pair whose origin is its destination, or that no route
-/// joins, is left out (counted in the result) and gets no route; a pair of
-/// demand 0 gets its shortest route at the final costs with share 1.
+/// 0 allowed) on `network`. Iteration 0 plants each origin's bush as its
+/// shortest-path tree and loads its demand on it, origins (in order of first
+/// appearance in `pairs`) in fixed blocks of 16 whose trees are computed at
+/// the costs of the loading so far. Iteration k >= 1 computes every origin's
+/// shortest-path tree at the current costs (spread over settings.team) for
+/// the relative gap, and stops when it is at most settings.gap or
+/// k = settings.maxIterations; otherwise it runs six sweeps, each growing
+/// every bush at the sweep's costs (growBush, over the team: each bush is its
+/// own) and then one pass of shifts on each bush (shiftBush), origins in
+/// order on the calling thread, costs updated as it goes. The result is
+/// therefore the same bits at any team size. The routes are cut out of the
+/// final bushes (routesFromBushes). A pair whose origin is its destination,
+/// or that no route joins, is left out (counted in the result) and gets no
+/// route; a pair of demand 0 gets its shortest route at the final costs with
+/// share 1.
 /// REQUIRES: demand.size() == pairs.size(), every value finite and >= 0.
 /// Prints nothing; calls settings.onIteration.
 AssignmentResult assignPairs(const RoadNetwork& network, const ZoneSet& zones,

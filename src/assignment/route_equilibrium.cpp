@@ -210,8 +210,9 @@ void collectRoutes(Work& work, AssignmentResult& result) {
 }  // namespace
 
 AssignmentResult assignPairsByRoutes(const RoadNetwork& network, const ZoneSet& zones,
-                             const std::vector<ZonePair>& pairs, const std::vector<double>& demand,
-                             const AssignmentSettings& settings) {
+                                     const std::vector<ZonePair>& pairs,
+                                     const std::vector<double>& demand,
+                                     const AssignmentSettings& settings) {
   const auto start = std::chrono::steady_clock::now();
   AssignmentResult result;
   Work work{network,

@@ -1,6 +1,6 @@
 // The equilibrium assignment: the closed form of two routes, the gap after
 // an all-or-nothing loading, flat links, pairs left out, centroids, and the
-// same bits on one thread and on two.
+// same bits on one, two and three threads.
 #include "assignment/equilibrium.h"
 
 #include <gtest/gtest.h>
@@ -101,7 +101,7 @@ TEST(Equilibrium, DiagonalUnreachableAndEmptyPairsGetTheirDue) {
   EXPECT_EQ(assign(network, centroids, pairs, {4.0, 5.0, 6.0, 0.0}).unreachableTrips, 11.0);
 }
 
-TEST(Equilibrium, SameBitsOnOneThreadAndOnTwo) {
+TEST(Equilibrium, SameBitsOnOneTwoAndThreeThreads) {
   const RoadNetwork network = testing::randomNetwork(60, 180, 7);
   const ZoneSet zones = makeZones(network, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, false);
   std::vector<ZonePair> pairs;
@@ -113,15 +113,17 @@ TEST(Equilibrium, SameBitsOnOneThreadAndOnTwo) {
     }
   }
   const AssignmentResult one = assign(network, zones, pairs, demand, 1e-8, 60);
-  ThreadTeam team(2, 1);
-  const AssignmentResult two = assign(network, zones, pairs, demand, 1e-8, 60, &team);
   EXPECT_LT(one.iterations.back().gap, 1e-4);
-  EXPECT_EQ(one.linkVolumes, two.linkVolumes);
-  EXPECT_EQ(one.routes.routeLinks, two.routes.routeLinks);
-  EXPECT_EQ(one.routes.shares, two.routes.shares);
-  ASSERT_EQ(one.iterations.size(), two.iterations.size());
-  for (std::size_t k = 1; k < one.iterations.size(); ++k) {
-    EXPECT_EQ(one.iterations[k].gap, two.iterations[k].gap);
+  for (const int members : {2, 3}) {
+    ThreadTeam team(members, 1);
+    const AssignmentResult many = assign(network, zones, pairs, demand, 1e-8, 60, &team);
+    EXPECT_EQ(one.linkVolumes, many.linkVolumes);
+    EXPECT_EQ(one.routes.routeLinks, many.routes.routeLinks);
+    EXPECT_EQ(one.routes.shares, many.routes.shares);
+    ASSERT_EQ(one.iterations.size(), many.iterations.size());
+    for (std::size_t k = 1; k < one.iterations.size(); ++k) {
+      EXPECT_EQ(one.iterations[k].gap, many.iterations[k].gap);
+    }
   }
   // Every pair's volumes add up to its demand over its routes.
   std::vector<double> loaded;
