@@ -1,5 +1,6 @@
 // Bushes: the topological order, growth keeping them acyclic, a shift on a
-// hand case, and the bush engine against the path engine on random networks.
+// hand case, the bush engine against the path engine on random networks, and
+// the routes cut out of the bushes.
 #include "assignment/bush.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "assignment/equilibrium.h"
 #include "assignment/link_cost.h"
 #include "assignment/network_fixture.h"
+#include "assignment/path_tree.h"
 #include "assignment/route_equilibrium.h"
 
 namespace veldmark {
@@ -126,6 +128,45 @@ TEST(Bush, MeetsThePathEngineOnRandomNetworks) {
         EXPECT_NEAR(bush.linkVolumes[a], path.linkVolumes[a], 1e-3) << seed << " link " << a;
       }
     }
+  }
+}
+
+TEST(Bush, RoutesCarryTheBushFlowThroughZonesAndEmptyPairsTakeTheShortest) {
+  // Zones as junctions: trips to a near zone and through it to farther ones
+  // share links, so the routes must be cut farthest destination first.
+  const RoadNetwork network = testing::randomNetwork(30, 90, 5);
+  const ZoneSet zones = makeZones(network, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, true);
+  std::vector<ZonePair> pairs;
+  std::vector<double> demand;
+  for (int o = 0; o < zones.zoneCount(); ++o) {
+    for (int d = 0; d < zones.zoneCount(); ++d) {
+      pairs.push_back({o, d});
+      demand.push_back((o + d) % 4 == 0 ? 0.0 : 20.0 + 3.0 * ((o * 7 + d) % 5));
+    }
+  }
+  AssignmentSettings settings;
+  settings.gap = 1e-9;
+  const AssignmentResult result = assignPairs(network, zones, pairs, demand, settings);
+  std::vector<double> loaded;
+  loadPairs(result.routes, demand, loaded, nullptr);
+  for (int a = 0; a < network.linkCount(); ++a) {
+    EXPECT_NEAR(loaded[a], result.linkVolumes[a], 1e-9 * (1.0 + result.linkVolumes[a]));
+  }
+  const RouteSet& routes = result.routes;
+  TreeScratch scratch;
+  std::vector<std::int32_t> predecessor(static_cast<std::size_t>(network.nodeCount()));
+  for (int p = 0; p < routes.pairCount(); ++p) {
+    if (pairs[p].origin == pairs[p].destination || demand[p] > 0.0) continue;
+    ASSERT_EQ(routes.firstRoute[p + 1] - routes.firstRoute[p], 1);
+    const std::int64_t r = routes.firstRoute[p];
+    EXPECT_EQ(routes.shares[r], 1.0);
+    double cost = 0.0;
+    for (std::int64_t k = routes.firstLink[r]; k < routes.firstLink[r + 1]; ++k) {
+      cost += result.linkCosts[routes.routeLinks[k]];
+    }
+    shortestPathTree(network, zones, zones.zoneNode[pairs[p].origin], result.linkCosts.data(),
+                     predecessor.data(), scratch);
+    EXPECT_NEAR(cost, scratch.distance[zones.zoneNode[pairs[p].destination]], 1e-9);
   }
 }
 
