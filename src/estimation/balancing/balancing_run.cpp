@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "estimation/balancing/free_flow_loading.h"
 #include "estimation/balancing/level_routes.h"
 #include "estimation/balancing/prior_pairs.h"
 
@@ -23,23 +24,21 @@ void phase(const BalancingSettings& settings, const std::string& line) {
 }
 
 // The flat prior's trips per pair: Σ v / Σ (P 1) over the counted links, on
-// the routes of an all-or-nothing assignment at free-flow costs (1 when no
-// counted link lies on any route).
-double flatLevel(const BalancingInputs& inputs, const BalancingSettings& settings,
-                 const PriorPairs& pairs, ThreadTeam* team, BalancingRecord& record) {
-  LevelRoutes routes;
-  LevelRecord ignored;
-  BalancingRecord counted;
-  assignLevel(inputs, settings, pairs.pairs, pairs.prior, 1, 1, team, routes, ignored, counted);
-  std::vector<double> volumes;
-  loadPairs(routes.counted, pairs.prior, volumes, team);  // P 1
+// the routes of an all-or-nothing loading at free-flow costs (1 when no
+// counted link lies on any route). A counted link's P 1 is the sum over its
+// road links.
+double flatLevel(const BalancingInputs& inputs, const PriorPairs& pairs, ThreadTeam* team) {
+  std::vector<double> road;
+  freeFlowLoading(*inputs.network, *inputs.zones, pairs.pairs, pairs.prior, team, road);  // P 1
+  const CountedLinks& counted = *inputs.counted;
   double countSum = 0.0, modelSum = 0.0;
-  for (int c = 0; c < inputs.counted->count(); ++c) {
-    if (!inputs.counted->hasCount[c]) continue;
-    countSum += inputs.counted->counts[c];
-    modelSum += volumes[c];
+  for (int c = 0; c < counted.count(); ++c) {
+    if (!counted.hasCount[c]) continue;
+    countSum += counted.counts[c];
+    for (std::int32_t k = counted.firstRoad[c]; k < counted.firstRoad[c + 1]; ++k) {
+      modelSum += road[counted.roadLinks[k]];
+    }
   }
-  record.routeBytes = counted.routeBytes;
   return modelSum > 0.0 && countSum > 0.0 ? countSum / modelSum : 1.0;
 }
 
@@ -79,8 +78,12 @@ Status finishEstimate(const BalancingInputs& inputs, const PriorPairs& pairs,
     return Status{"out of memory"};
   }
   estimate.zones = inputs.zones->zoneNumbers;
-  loadPairs(routes.counted, table, estimate.countedVolumes, team);
-  loadPairs(routes.road, table, estimate.roadVolumes, team);
+  loadPairs(routes.countedRoutes(), table, estimate.countedVolumes, team);
+  if (routes.countedIsRoad) {
+    estimate.roadVolumes = estimate.countedVolumes;  // the same product
+  } else {
+    loadPairs(routes.road, table, estimate.roadVolumes, team);
+  }
   return Status{};
 }
 
@@ -102,7 +105,7 @@ Status runBalancing(EstimationMethod method, const BalancingInputs& inputs,
   record.diagonalTrips = pairs.diagonalTrips;
   if (inputs.prior == nullptr) {
     record.flatPrior = true;
-    record.flatPriorLevel = flatLevel(inputs, settings, pairs, team.get(), record);
+    record.flatPriorLevel = flatLevel(inputs, pairs, team.get());
     pairs.prior.assign(pairs.prior.size(), record.flatPriorLevel);
     phase(settings, "No prior: a flat one of " + phaseNumber(record.flatPriorLevel) +
                         " trips per pair, at the counts' level");
@@ -115,7 +118,7 @@ Status runBalancing(EstimationMethod method, const BalancingInputs& inputs,
     assignLevel(inputs, settings, pairs.pairs, table, level, 0, team.get(), routes, levelRecord,
                 record);
     phase(settings, routesLine(level, levelRecord));
-    const LevelProblem problem{level,       routes.counted,         zones,
+    const LevelProblem problem{level,       routes.countedRoutes(), zones,
                                pairs.prior, inputs.counted->counts, inputs.counted->hasCount,
                                team.get()};
     const auto start = std::chrono::steady_clock::now();

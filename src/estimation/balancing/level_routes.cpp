@@ -7,6 +7,15 @@
 
 namespace veldmark {
 
+bool countedAreRoadLinks(const CountedLinks& counted, int roadLinks) {
+  if (counted.count() != roadLinks) return false;
+  for (int c = 0; c < counted.count(); ++c) {
+    if (counted.firstRoad[c + 1] - counted.firstRoad[c] != 1) return false;
+    if (counted.roadLinks[counted.firstRoad[c]] != c) return false;
+  }
+  return true;
+}
+
 void assignLevel(const BalancingInputs& inputs, const BalancingSettings& settings,
                  const std::vector<ZonePair>& pairs, const std::vector<double>& demand,
                  int levelNumber, int iterationsAtMost, ThreadTeam* team, LevelRoutes& routes,
@@ -34,8 +43,13 @@ void assignLevel(const BalancingInputs& inputs, const BalancingSettings& setting
     record.unreachableTrips = result.unreachableTrips;
   }
   routes.road = std::move(result.routes);
-  routes.counted = restrictRoutes(
-      routes.road, roadToCounted(*inputs.counted, routes.road.linkCount), inputs.counted->count());
+  routes.countedIsRoad = countedAreRoadLinks(*inputs.counted, routes.road.linkCount);
+  routes.counted = RouteSet{};
+  if (!routes.countedIsRoad) {
+    routes.counted =
+        restrictRoutes(routes.road, roadToCounted(*inputs.counted, routes.road.linkCount),
+                       inputs.counted->count());
+  }
   record.routeBytes = std::max(record.routeBytes,
                                result.workingBytes + routes.road.bytes() + routes.counted.bytes());
 }
