@@ -129,6 +129,7 @@ LbfgsResult minimiseLbfgs(const LbfgsObjective& objective, const LbfgsSettings& 
   std::vector<double> d;
   std::vector<double> values{result.value};  // F after each iteration, the start first
   LineSearchScratch line;
+  bool restarted = false;  // the memory was started afresh after the last iteration
   while (true) {
     if (result.gradientNorm <= settings.gradientTolerance) {
       result.stop = LbfgsStop::kGradient;
@@ -171,12 +172,18 @@ LbfgsResult minimiseLbfgs(const LbfgsObjective& objective, const LbfgsSettings& 
     ++result.iterations;
     values.push_back(result.value);
     const int k = result.iterations;
-    if (k >= settings.past &&
-        values[k - settings.past] - result.value <=
-            settings.decreaseTolerance * std::max(std::abs(result.value), 1.0)) {
+    const bool stalled = k >= settings.past &&
+                         values[k - settings.past] - result.value <=
+                             settings.decreaseTolerance * std::max(std::abs(result.value), 1.0);
+    // --- Too small a decrease: stale curvature pairs (the last step entered
+    //     a region the memory does not describe) can cause it as well as the
+    //     minimum. Start the memory afresh once; stop if that stalls too.
+    if (stalled && restarted) {
       result.stop = LbfgsStop::kDecrease;
       break;
     }
+    restarted = stalled;
+    if (stalled) history.count = 0;
   }
   return result;
 }

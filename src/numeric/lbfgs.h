@@ -23,8 +23,10 @@ using LbfgsObjective =
     std::function<double(const std::vector<double>& u, std::vector<double>& gradient)>;
 
 enum class LbfgsStop {
-  kGradient,  // ‖∇F‖∞ <= gradientTolerance: converged
-  kDecrease,  // F fell by less than decreaseTolerance · max(|F|, 1) over the last `past` iterations
+  kGradient,    // ‖∇F‖∞ <= gradientTolerance: converged
+  kDecrease,    // F fell by less than decreaseTolerance · max(|F|, 1) over the last `past`
+                //   iterations twice running: once with the memory, once more after the
+                //   memory was started afresh (a steepest-descent step)
   kIterations,  // maxIterations taken
   kLineSearch,  // no step along a descent direction met the Wolfe conditions (F is as low as
                 //   rounding lets the search see; u is the best point found)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -116,6 +117,35 @@ TEST(Lbfgs, StopsForEachStatedReason) {
   result = minimiseLbfgs(rosenbrock, settings, u);
   EXPECT_EQ(result.stop, LbfgsStop::kNonFinite);
   EXPECT_EQ(result.evaluations, 1);
+}
+
+TEST(Lbfgs, StopsOnTooSmallADecreaseOnlyWhenAFreshMemoryStallsToo) {
+  // F after each iteration k (the run capped at k iterations: the same steps).
+  LbfgsSettings settings;
+  settings.decreaseTolerance = 1e-3;
+  settings.past = 1;
+  std::vector<double> u{-1.2, 1.0};
+  const LbfgsResult whole = minimiseLbfgs(rosenbrock, settings, u);
+  ASSERT_EQ(whole.stop, LbfgsStop::kDecrease);
+  std::vector<double> values;
+  for (int k = 0; k <= whole.iterations; ++k) {
+    LbfgsSettings capped = settings;
+    capped.maxIterations = k;
+    u = {-1.2, 1.0};
+    values.push_back(minimiseLbfgs(rosenbrock, capped, u).value);
+  }
+  const auto stalled = [&](int k) {
+    return values[k - 1] - values[k] <= settings.decreaseTolerance * std::max(values[k], 1.0);
+  };
+  const int n = whole.iterations;
+  ASSERT_GE(n, 2);
+  EXPECT_TRUE(stalled(n) && stalled(n - 1));  // the stop: two stalls running
+  int single = 0;                             // stalls the run went on after
+  for (int k = 1; k < n - 1; ++k) {
+    EXPECT_FALSE(stalled(k) && stalled(k + 1)) << "iteration " << k;
+    single += stalled(k);
+  }
+  EXPECT_GT(single, 0);  // the old rule would have stopped at the first
 }
 
 }  // namespace
