@@ -112,6 +112,11 @@ int save(char** argv, int argc) {
     return out ? Status{} : Status{"cannot write the routes"};
   };
   Estimate estimate;
+  settings.onAssignment = [&](int, int iteration, double gap) {
+    std::printf("%.1f s: assignment iteration %d, relative gap %.3g\n", since(start), iteration,
+                gap);
+    std::fflush(stdout);
+  };
   settings.onPhase = [&](const std::string& line) {
     std::printf("%.1f s: %s\n", since(start), line.c_str());
   };

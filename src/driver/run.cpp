@@ -149,8 +149,18 @@ void balancingRequest(Run& run, ProgressLine& progress, EstimationRequest& reque
   request.balancing.prior = run.prior.empty() ? nullptr : &run.prior;
   BalancingSettings& settings = request.balancingSettings;
   if (run.options.countWeight) settings.countWeight = *run.options.countWeight;
-  if (run.options.tripEndWeight) settings.tripEndWeight = *run.options.tripEndWeight;
+  // A large network: the assignments' iterations capped, one level of
+  // routes, and without a prior no trip-end factors, unless the options say
+  // otherwise.
+  const bool large = isLargeNetwork(run.zones.zoneCount(), run.road.linkCount());
+  settings.tripEndWeight = run.options.tripEndWeight
+                               ? *run.options.tripEndWeight
+                               : defaultTripEndWeight(request.balancing.prior != nullptr, large);
   settings.levels = run.options.outer;
+  if (large) {
+    if (!run.options.gap) settings.maxAssignmentIterations = kLargeNetworkIterations;
+    if (run.options.outer == 0) settings.levels = 1;
+  }
   if (run.options.maxIterations > 0) settings.maxIterations = run.options.maxIterations;
   if (run.options.gap) settings.gap = *run.options.gap;
   settings.threads = run.options.threads > 0 ? run.options.threads : 1;

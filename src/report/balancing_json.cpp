@@ -37,6 +37,7 @@ Json levelsJson(const BalancingRecord& record) {
                           {"steps", level.steps},
                           {"inner_steps", level.innerSteps},
                           {"converged", level.converged},
+                          {"stop", level.stop},
                           {"measure", level.measure},
                           {"start_measure", level.startMeasure},
                           {"balancing_seconds", level.balancingSeconds}});

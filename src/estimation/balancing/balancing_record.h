@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace veldmark {
@@ -28,6 +29,8 @@ struct LevelRecord {
   int steps = 0;                   // Newton steps (entropy) or gradient steps
   int innerSteps = 0;              // conjugate-gradient steps (entropy)
   bool converged = false;          // entropy: the tolerance met; gradient: stopped before the cap
+  std::string stop;                // entropy: why the balancing stopped ("converged", "no further
+                                   //   decrease", ...: lbfgs.h's names); gradient: empty
   double measure = 0.0;       // entropy: ‖∇D‖ / max(‖v‖, 1); gradient: ½ Σ (V − v)²
   double startMeasure = 0.0;  // gradient: ½ Σ (V − v)² of the level's starting table
   double balancingSeconds = 0.0;  // wall time of the balancing (with cross-validation)

@@ -28,6 +28,7 @@ struct BalanceTrace {
   bool converged = false;
   double measure = 0.0;  // ‖∇D‖ / max(‖v‖, 1), or ‖∂F/∂v‖∞ in the scaled unknowns
   Status status;         // the solver refused the problem
+  const char* stop = "";  // why it stopped
 };
 
 // The plain balancing (no trip-end factors) through its dual by Newton–CG,
@@ -42,7 +43,14 @@ BalanceTrace balanceDual(const LevelProblem& problem, const std::vector<double>&
                             std::numeric_limits<double>::infinity(),
                             problem.team};
   const NewtonTrace trace = minimiseDual(dual, NewtonSettings{}, lambda, table, volumes);
-  return BalanceTrace{trace.steps, trace.cgSteps, trace.converged, trace.relativeGradient, {}};
+  return BalanceTrace{trace.steps,
+                      trace.cgSteps,
+                      trace.converged,
+                      trace.relativeGradient,
+                      {},
+                      trace.converged ? "converged"
+                      : trace.stalled ? "line search stalled"
+                                      : "iteration limit"};
 }
 
 // The balancing of the prior on `problem`'s routes with weights w and
@@ -64,7 +72,8 @@ BalanceTrace balance(const LevelProblem& problem, const std::vector<double>& wei
   volumes = std::move(solution.volumes);
   const LbfgsResult& run = solution.minimiser;
   const bool converged = run.stop != LbfgsStop::kIterations && run.stop != LbfgsStop::kNonFinite;
-  return BalanceTrace{run.iterations, run.evaluations, converged, run.gradientNorm, {}};
+  return BalanceTrace{run.iterations,         run.evaluations, converged, run.gradientNorm, {},
+                      lbfgsStopName(run.stop)};
 }
 
 // The held-out fit of κ: each fold's counts left out in turn (crossValidate).
@@ -157,6 +166,7 @@ Status estimateByEntropy(const BalancingInputs& inputs, const BalancingSettings&
     level.innerSteps = trace.innerSteps;
     level.converged = trace.converged;
     level.measure = trace.measure;
+    level.stop = trace.stop;
     if (settings.onPhase)
       settings.onPhase(balancedLine(level, !std::isinf(rho) && !std::isinf(record.countWeight)));
     if (!trace.converged && std::isinf(record.countWeight)) {
