@@ -5,9 +5,10 @@
 //     (--zones ZONES), takes the flat prior at the counts' level, assigns it
 //     (ITERATIONS at most, default 1; GAP default 0.2) and writes the pairs,
 //     the prior, the counts and the routes over the counted links to FILE;
-//   veldmark_balancing_bench balance FILE RHO [THREADS [KAPPA [ITERATIONS]]]
+//   veldmark_balancing_bench balance FILE RHO [THREADS [KAPPA [ITERATIONS|TOLERANCE]]]
 //     balances them as the entropy method does (RHO "inf": the dual by
-//     Newton–CG; else trip-end factors by L-BFGS with at most ITERATIONS)
+//     Newton–CG, to TOLERANCE if given; else trip-end factors by L-BFGS with
+//     at most ITERATIONS)
 //     and prints the time, the steps, the products, the stop and the fit.
 #include <sys/resource.h>
 
@@ -164,7 +165,9 @@ int balanceSaved(char** argv, int argc) {
   if (std::isinf(rho)) {
     const EntropyProblem dual{saved.routes, saved.prior, saved.counts, weights, kNoTripEnds, &team};
     std::vector<double> lambda(saved.counts.size(), 0.0);
-    const NewtonTrace trace = minimiseDual(dual, NewtonSettings{}, lambda, table, volumes);
+    NewtonSettings settings;
+    if (argc > 6) settings.tolerance = std::atof(argv[6]);
+    const NewtonTrace trace = minimiseDual(dual, settings, lambda, table, volumes);
     std::printf("dual: %.1f s, %d Newton steps, %d CG steps, relative gradient %.3g, %s\n",
                 since(start), trace.steps, trace.cgSteps, trace.relativeGradient,
                 trace.converged ? "converged"
@@ -202,6 +205,6 @@ int main(int argc, char** argv) {
   std::fprintf(stderr,
                "usage: veldmark_balancing_bench save BASE ABSTRACT FLOWS ZONES FILE [ITERATIONS "
                "[GAP]]\n       veldmark_balancing_bench balance FILE RHO [THREADS [KAPPA "
-               "[ITERATIONS]]]\n");
+               "[ITERATIONS|TOLERANCE]]]\n");
   return 2;
 }

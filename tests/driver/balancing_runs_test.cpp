@@ -101,6 +101,13 @@ TEST(BalancingRuns, EntropyConsoleAndEveryOutput) {
   EXPECT_TRUE(balancing["count_weights_tried"].empty());
   EXPECT_TRUE(balancing["held_out"].is_null());
   EXPECT_EQ(balancing["levels"].size(), 2u);
+  // Each level says why its balancing stopped, in the minimiser's words.
+  for (const nlohmann::json& level : balancing["levels"]) {
+    const std::string stop = level["stop"];
+    EXPECT_TRUE(stop == "converged" || stop == "no further decrease" ||
+                stop == "line search stalled")
+        << stop;
+  }
   EXPECT_NE(readFile(dir.file("r.html")).find("<html"), std::string::npos);
   // The prior is the table whose equilibrium the counts are: the fit is close.
   EXPECT_GT(summary["end"]["fit"]["share_geh_below_5"].get<double>(), 0.9);

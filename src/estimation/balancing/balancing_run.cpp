@@ -115,7 +115,7 @@ Status runBalancing(EstimationMethod method, const BalancingInputs& inputs,
   for (int level = 1; level <= levels; ++level) {
     LevelRecord levelRecord;
     routes = LevelRoutes{};
-    assignLevel(inputs, settings, pairs.pairs, table, level, 0, team.get(), routes, levelRecord,
+    assignLevel(inputs, settings, pairs.pairs, table, level, team.get(), routes, levelRecord,
                 record);
     phase(settings, routesLine(level, levelRecord));
     const LevelProblem problem{level,       routes.countedRoutes(), zones,

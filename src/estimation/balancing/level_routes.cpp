@@ -18,14 +18,11 @@ bool countedAreRoadLinks(const CountedLinks& counted, int roadLinks) {
 
 void assignLevel(const BalancingInputs& inputs, const BalancingSettings& settings,
                  const std::vector<ZonePair>& pairs, const std::vector<double>& demand,
-                 int levelNumber, int iterationsAtMost, ThreadTeam* team, LevelRoutes& routes,
-                 LevelRecord& level, BalancingRecord& record) {
+                 int levelNumber, ThreadTeam* team, LevelRoutes& routes, LevelRecord& level,
+                 BalancingRecord& record) {
   AssignmentSettings assignment;
   assignment.gap = settings.gap;
   assignment.maxIterations = settings.maxAssignmentIterations;
-  if (iterationsAtMost > 0) {
-    assignment.maxIterations = std::min(assignment.maxIterations, iterationsAtMost);
-  }
   assignment.team = team;
   if (settings.onAssignment) {
     assignment.onIteration = [&settings, levelNumber](const IterationTrace& trace) {

@@ -27,8 +27,7 @@ struct LevelRoutes {
 bool countedAreRoadLinks(const CountedLinks& counted, int roadLinks);
 
 /// Assigns `demand` on `pairs` (assignPairs, at settings.gap and
-/// settings.maxAssignmentIterations; `iterationsAtMost`, when above 0, caps
-/// the iterations further), fills `routes` and the assignment's part of
+/// settings.maxAssignmentIterations), fills `routes` and the assignment's part of
 /// `level` (gap, iterations, cap, seconds, routes; the counted routes held
 /// once when countedAreRoadLinks), and adds the trips of
 /// the pairs no route joins to `record` (only at level 1). Reports each
@@ -36,7 +35,7 @@ bool countedAreRoadLinks(const CountedLinks& counted, int roadLinks);
 /// prints nothing.
 void assignLevel(const BalancingInputs& inputs, const BalancingSettings& settings,
                  const std::vector<ZonePair>& pairs, const std::vector<double>& demand,
-                 int levelNumber, int iterationsAtMost, ThreadTeam* team, LevelRoutes& routes,
-                 LevelRecord& level, BalancingRecord& record);
+                 int levelNumber, ThreadTeam* team, LevelRoutes& routes, LevelRecord& level,
+                 BalancingRecord& record);
 
 }  // namespace veldmark
