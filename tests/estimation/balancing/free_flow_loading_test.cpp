@@ -1,10 +1,12 @@
 // The flat prior's loading from the shortest-path trees alone, against the
 // route set an assignment of zero demand leaves (each pair on its shortest
-// route at free-flow costs: the same trees), and the one route set held
-// where every road link is counted.
+// route at free-flow costs: the same trees), the one route set held where
+// every road link is counted, and the large network's limit.
 #include "estimation/balancing/free_flow_loading.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "assignment/equilibrium.h"
 #include "assignment/network_fixture.h"
@@ -97,6 +99,20 @@ TEST(CountedRoutes, AreTheRoadRoutesOnlyWhenEveryRoadLinkIsCountedInOrder) {
   EXPECT_EQ(restricted.firstLink, road.firstLink);
   EXPECT_EQ(restricted.routeLinks, road.routeLinks);
   EXPECT_EQ(restricted.shares, road.shares);
+}
+
+// The large network's limit, at it and one past it, and the trip-end weight
+// it sets without a prior (Chicago regional is large, Chicago Sketch not).
+TEST(LargeNetwork, BeginsAboveTheLimitAndDropsTheFactorsOnlyWithoutAPrior) {
+  static_assert(kLargeNetwork == 2e7);
+  EXPECT_FALSE(isLargeNetwork(2000, 10000));  // 2e7: at the limit
+  EXPECT_TRUE(isLargeNetwork(2000, 10001));
+  EXPECT_TRUE(isLargeNetwork(1790, 39018));
+  EXPECT_FALSE(isLargeNetwork(387, 2950));
+  EXPECT_TRUE(isLargeNetwork(46341, 46341));  // the product 2.1e9 would overflow an int
+  EXPECT_EQ(defaultTripEndWeight(true, true), kDefaultTripEndWeight);
+  EXPECT_EQ(defaultTripEndWeight(false, false), kDefaultTripEndWeight);
+  EXPECT_TRUE(std::isinf(defaultTripEndWeight(false, true)));
 }
 
 }  // namespace
