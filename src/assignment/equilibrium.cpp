@@ -9,6 +9,7 @@
 #include "assignment/bush_growth.h"
 #include "assignment/bush_routes.h"
 #include "assignment/link_cost.h"
+#include "assignment/origin_groups.h"
 #include "assignment/path_tree.h"
 
 namespace veldmark {
@@ -39,13 +40,11 @@ struct Work {
   const std::vector<double>& demand;
   CostModel model;
   LinkState links{};
-  std::vector<int> originZone{};                // per origin, its zone (first-appearance order)
-  std::vector<int> pairOrigin{};                // per pair, its origin, or -1 (a diagonal pair)
-  std::vector<std::vector<int>> originPairs{};  // per origin, its pairs in list order
-  std::vector<std::uint8_t> reachable{};        // per pair, 1 when a route joins its zones
-  std::vector<Bush> bushes{};                   // per origin
-  std::vector<double> originShortest{};         // per origin, Σ_pairs T · SP at the tree costs
-  std::vector<MemberScratch> scratch{};         // per team member
+  OriginGroups groups{};                  // the pairs by origin
+  std::vector<std::uint8_t> reachable{};  // per pair, 1 when a route joins its zones
+  std::vector<Bush> bushes{};             // per origin
+  std::vector<double> originShortest{};   // per origin, Σ_pairs T · SP at the tree costs
+  std::vector<MemberScratch> scratch{};   // per team member
 };
 
 bool loaded(const Work& work, int p) {
@@ -53,27 +52,7 @@ bool loaded(const Work& work, int p) {
 }
 
 int originNode(const Work& work, int origin) {
-  return work.zones.zoneNode[work.originZone[origin]];
-}
-
-// Groups the pairs by origin zone; diagonal pairs get no origin.
-void groupPairs(Work& work, AssignmentResult& result) {
-  std::vector<int> originOfZone(static_cast<std::size_t>(work.zones.zoneCount()), -1);
-  work.pairOrigin.assign(work.pairs.size(), -1);
-  for (std::size_t p = 0; p < work.pairs.size(); ++p) {
-    const ZonePair pair = work.pairs[p];
-    if (pair.origin == pair.destination) {
-      result.diagonalTrips += work.demand[p];
-      continue;
-    }
-    if (originOfZone[pair.origin] < 0) {
-      originOfZone[pair.origin] = static_cast<int>(work.originZone.size());
-      work.originZone.push_back(pair.origin);
-      work.originPairs.emplace_back();
-    }
-    work.pairOrigin[p] = originOfZone[pair.origin];
-    work.originPairs[work.pairOrigin[p]].push_back(static_cast<int>(p));
-  }
+  return work.zones.zoneNode[work.groups.originZone[origin]];
 }
 
 // Origin `origin`'s bush as its shortest-path tree at the current costs,
@@ -93,7 +72,7 @@ void plantBush(Work& work, int origin, MemberScratch& s, bool load) {
   Bush& bush = work.bushes[origin];
   makeBush(work.network, node, s.build, bush);
   if (s.nodeFlow.size() != static_cast<std::size_t>(nodes)) s.nodeFlow.assign(nodes, 0.0);
-  for (const int p : work.originPairs[origin]) {
+  for (const int p : work.groups.originPairs[origin]) {
     const int destination = work.zones.zoneNode[work.pairs[p].destination];
     work.reachable[p] = s.tree.distance[destination] < std::numeric_limits<double>::infinity();
     if (load && loaded(work, p)) s.nodeFlow[destination] += work.demand[p];
@@ -112,7 +91,7 @@ void plantBush(Work& work, int origin, MemberScratch& s, bool load) {
 // current costs (over the team), then its origins' flows added to the link
 // volumes in order.
 void plantBushes(Work& work, ThreadTeam* team, bool load) {
-  const int origins = static_cast<int>(work.originZone.size());
+  const int origins = static_cast<int>(work.groups.originZone.size());
   for (int first = 0; first < origins; first += kOriginBlock) {
     const int end = std::min(origins, first + kOriginBlock);
     forEachItem(team, end - first, 1, [&](int item, int member) {
@@ -142,20 +121,21 @@ void loadBushes(Work& work) {
 // Every origin's Σ_d T_od · SP_od at the current costs, over the team.
 void shortestSums(Work& work, ThreadTeam* team) {
   const int nodes = work.network.nodeCount();
-  forEachItem(team, static_cast<int>(work.originZone.size()), 1, [&](int origin, int member) {
-    MemberScratch& s = work.scratch[member];
-    s.predecessor.resize(static_cast<std::size_t>(nodes));
-    shortestPathTree(work.network, work.zones, originNode(work, origin), work.links.cost.data(),
-                     s.predecessor.data(), s.tree);
-    double shortest = 0.0;  // Σ_d T_od · SP_od
-    for (const int p : work.originPairs[origin]) {
-      if (loaded(work, p)) {
-        shortest +=
-            work.demand[p] * s.tree.distance[work.zones.zoneNode[work.pairs[p].destination]];
-      }
-    }
-    work.originShortest[origin] = shortest;
-  });
+  forEachItem(
+      team, static_cast<int>(work.groups.originZone.size()), 1, [&](int origin, int member) {
+        MemberScratch& s = work.scratch[member];
+        s.predecessor.resize(static_cast<std::size_t>(nodes));
+        shortestPathTree(work.network, work.zones, originNode(work, origin), work.links.cost.data(),
+                         s.predecessor.data(), s.tree);
+        double shortest = 0.0;  // Σ_d T_od · SP_od
+        for (const int p : work.groups.originPairs[origin]) {
+          if (loaded(work, p)) {
+            shortest +=
+                work.demand[p] * s.tree.distance[work.zones.zoneNode[work.pairs[p].destination]];
+          }
+        }
+        work.originShortest[origin] = shortest;
+      });
 }
 
 // Every bush grown at the current costs, over the team (each bush's growth
@@ -198,13 +178,14 @@ std::int64_t workingBytes(const Work& work) {
 // The unreachable pairs counted, and every pair's routes from its origin's bush.
 void collectRoutes(Work& work, ThreadTeam* team, AssignmentResult& result) {
   for (std::size_t p = 0; p < work.pairs.size(); ++p) {
-    if (work.pairOrigin[p] >= 0 && !work.reachable[p]) {
+    if (work.groups.pairOrigin[p] >= 0 && !work.reachable[p]) {
       result.unreachableTrips += work.demand[p];
       result.unreachablePairs.push_back(static_cast<int>(p));
     }
   }
-  BushRoutesInput input{work.network,     work.zones,     work.pairs,  work.demand,
-                        work.originPairs, work.reachable, work.bushes, work.links.cost};
+  BushRoutesInput input{
+      work.network,   work.zones,  work.pairs,     work.demand, work.groups.originPairs,
+      work.reachable, work.bushes, work.links.cost};
   result.routes = routesFromBushes(input, team);
 }
 
@@ -223,10 +204,11 @@ AssignmentResult assignPairs(const RoadNetwork& network, const ZoneSet& zones,
   work.links.derivative.assign(links, 0.0);
   work.links.mark.assign(links, 0);
   for (int a = 0; a < network.linkCount(); ++a) setLinkVolume(work.model, work.links, a, 0.0);
-  groupPairs(work, result);
+  work.groups = groupByOrigin(zones.zoneCount(), pairs, demand);
+  result.diagonalTrips = work.groups.diagonalTrips;
   work.reachable.assign(pairs.size(), 0);
-  work.bushes.resize(work.originZone.size());
-  work.originShortest.assign(work.originZone.size(), 0.0);
+  work.bushes.resize(work.groups.originZone.size());
+  work.originShortest.assign(work.groups.originZone.size(), 0.0);
   work.scratch.resize(settings.team ? static_cast<std::size_t>(settings.team->size()) : 1);
   for (int iteration = 0;; ++iteration) {
     IterationTrace trace;

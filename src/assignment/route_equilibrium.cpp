@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "assignment/link_cost.h"
+#include "assignment/origin_groups.h"
 #include "assignment/path_tree.h"
 #include "assignment/route_shift.h"
 
@@ -26,9 +27,7 @@ struct Work {
   const std::vector<double>& demand;
   CostModel model;
   LinkState links;
-  std::vector<int> originZone;                    // per origin, its zone (first-appearance order)
-  std::vector<int> pairOrigin;                    // per pair, its origin, or -1 (a diagonal pair)
-  std::vector<std::vector<int>> originPairs;      // per origin, its pairs in list order
+  OriginGroups groups;                            // the pairs by origin
   std::vector<std::uint8_t> reachable;            // per pair, 1 when a route joins its zones
   std::vector<std::vector<WorkingRoute>> routes;  // per pair, its routes while it is loaded
   std::vector<std::int32_t> trees;                // per origin, n predecessor links
@@ -42,26 +41,6 @@ bool loaded(const Work& work, int p) {
 
 std::int32_t* treeOf(Work& work, int origin) {
   return work.trees.data() + static_cast<std::size_t>(origin) * work.network.nodeCount();
-}
-
-// Groups the pairs by origin zone; diagonal pairs get no origin.
-void groupPairs(Work& work, AssignmentResult& result) {
-  std::vector<int> originOfZone(static_cast<std::size_t>(work.zones.zoneCount()), -1);
-  work.pairOrigin.assign(work.pairs.size(), -1);
-  for (std::size_t p = 0; p < work.pairs.size(); ++p) {
-    const ZonePair pair = work.pairs[p];
-    if (pair.origin == pair.destination) {
-      result.diagonalTrips += work.demand[p];
-      continue;
-    }
-    if (originOfZone[pair.origin] < 0) {
-      originOfZone[pair.origin] = static_cast<int>(work.originZone.size());
-      work.originZone.push_back(pair.origin);
-      work.originPairs.emplace_back();
-    }
-    work.pairOrigin[p] = originOfZone[pair.origin];
-    work.originPairs[work.pairOrigin[p]].push_back(static_cast<int>(p));
-  }
 }
 
 // Sets every link's volume to Σ of the flows of the routes through it
@@ -84,10 +63,10 @@ void computeTrees(Work& work, ThreadTeam* team, int first, int end, bool findRea
   forEachItem(team, end - first, 1, [&](int item, int member) {
     const int origin = first + item;
     TreeScratch& scratch = work.scratch[member];
-    shortestPathTree(work.network, work.zones, work.zones.zoneNode[work.originZone[origin]],
+    shortestPathTree(work.network, work.zones, work.zones.zoneNode[work.groups.originZone[origin]],
                      work.links.cost.data(), treeOf(work, origin), scratch);
     double shortest = 0.0;  // Σ_d T_od · SP_od
-    for (const int p : work.originPairs[origin]) {
+    for (const int p : work.groups.originPairs[origin]) {
       const double distance = scratch.distance[work.zones.zoneNode[work.pairs[p].destination]];
       if (findReachable) work.reachable[p] = distance < std::numeric_limits<double>::infinity();
       if (loaded(work, p)) shortest += work.demand[p] * distance;
@@ -98,7 +77,7 @@ void computeTrees(Work& work, ThreadTeam* team, int first, int end, bool findRea
 
 // The links of pair p's shortest route in its origin's tree, origin first.
 void shortestRoute(Work& work, int p, std::vector<std::int32_t>& links) {
-  const std::int32_t* predecessor = treeOf(work, work.pairOrigin[p]);
+  const std::int32_t* predecessor = treeOf(work, work.groups.pairOrigin[p]);
   const int origin = work.zones.zoneNode[work.pairs[p].origin];
   links.clear();
   for (int node = work.zones.zoneNode[work.pairs[p].destination]; node != origin;) {
@@ -136,18 +115,18 @@ void addRouteAndShift(Work& work, int p, std::vector<std::int32_t>& links) {
 // in order, each origin's pairs in list order.
 void shiftFlows(Work& work, ThreadTeam* team) {
   std::vector<std::int32_t> links;
-  const int origins = static_cast<int>(work.originZone.size());
+  const int origins = static_cast<int>(work.groups.originZone.size());
   for (int first = 0; first < origins; first += kOriginBlock) {
     const int end = std::min(origins, first + kOriginBlock);
     computeTrees(work, team, first, end, false);
     for (int origin = first; origin < end; ++origin) {
-      for (const int p : work.originPairs[origin]) {
+      for (const int p : work.groups.originPairs[origin]) {
         if (loaded(work, p)) addRouteAndShift(work, p, links);
       }
     }
   }
   for (int sweep = 1; sweep < kSweepsPerIteration; ++sweep) {
-    for (const std::vector<int>& originPairs : work.originPairs) {
+    for (const std::vector<int>& originPairs : work.groups.originPairs) {
       for (const int p : originPairs) {
         if (loaded(work, p)) shiftPairFlow(work.model, work.links, work.routes[p]);
       }
@@ -188,14 +167,14 @@ void collectRoutes(Work& work, AssignmentResult& result) {
   for (std::size_t p = 0; p < work.pairs.size(); ++p) {
     links.clear();
     shares.clear();
-    if (work.pairOrigin[p] >= 0 && !work.reachable[p]) {
+    if (work.groups.pairOrigin[p] >= 0 && !work.reachable[p]) {
       result.unreachableTrips += work.demand[p];
       result.unreachablePairs.push_back(static_cast<int>(p));
-    } else if (work.pairOrigin[p] >= 0 && work.demand[p] == 0.0) {
+    } else if (work.groups.pairOrigin[p] >= 0 && work.demand[p] == 0.0) {
       links.emplace_back();
       shortestRoute(work, static_cast<int>(p), links.back());
       shares.push_back(1.0);
-    } else if (work.pairOrigin[p] >= 0) {
+    } else if (work.groups.pairOrigin[p] >= 0) {
       double total = 0.0;
       for (const WorkingRoute& route : work.routes[p]) total += route.flow;
       for (const WorkingRoute& route : work.routes[p]) {
@@ -226,23 +205,23 @@ AssignmentResult assignPairsByRoutes(const RoadNetwork& network, const ZoneSet& 
             {},
             {},
             {},
-            {},
-            {},
             {}};
   const std::size_t links = static_cast<std::size_t>(network.linkCount());
   work.links.volume.assign(links, 0.0);
   work.links.cost.assign(links, 0.0);
   work.links.derivative.assign(links, 0.0);
   work.links.mark.assign(links, 0);
-  groupPairs(work, result);
+  work.groups = groupByOrigin(zones.zoneCount(), pairs, demand);
+  result.diagonalTrips = work.groups.diagonalTrips;
   work.reachable.assign(pairs.size(), 0);
   work.routes.resize(pairs.size());
-  work.trees.resize(work.originZone.size() * static_cast<std::size_t>(network.nodeCount()));
-  work.originShortest.assign(work.originZone.size(), 0.0);
+  work.trees.resize(work.groups.originZone.size() * static_cast<std::size_t>(network.nodeCount()));
+  work.originShortest.assign(work.groups.originZone.size(), 0.0);
   work.scratch.resize(settings.team ? static_cast<std::size_t>(settings.team->size()) : 1);
   for (int iteration = 0;; ++iteration) {
     loadRoutes(work);
-    computeTrees(work, settings.team, 0, static_cast<int>(work.originZone.size()), iteration == 0);
+    computeTrees(work, settings.team, 0, static_cast<int>(work.groups.originZone.size()),
+                 iteration == 0);
     IterationTrace trace;
     trace.iteration = iteration;
     double totalCost = 0.0;
