@@ -34,6 +34,8 @@ void buildForwardStar(RoadNetwork& network) {
   network.outLinks.assign(static_cast<std::size_t>(links), 0);
   std::vector<std::int32_t> next(network.firstOut.begin(), network.firstOut.end() - 1);
   for (int a = 0; a < links; ++a) network.outLinks[next[network.from[a]]++] = a;
+  network.outHead.resize(static_cast<std::size_t>(links));
+  for (int k = 0; k < links; ++k) network.outHead[k] = network.to[network.outLinks[k]];
 }
 
 }  // namespace veldmark

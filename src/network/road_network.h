@@ -25,6 +25,7 @@ struct RoadNetwork {
   std::vector<int> lineNumbers;               // per link, its 1-based line in the file
   std::vector<std::int32_t> firstOut;         // forward star: node i's links are
   std::vector<std::int32_t> outLinks;  //   outLinks[firstOut[i] .. firstOut[i+1]), file order
+  std::vector<std::int32_t> outHead;   // per forward-star slot k, to[outLinks[k]]
 
   int nodeCount() const { return static_cast<int>(nodeNumbers.size()); }
   int linkCount() const { return static_cast<int>(from.size()); }
@@ -42,7 +43,7 @@ inline int findNode(const RoadNetwork& network, NodeId number) {
 void addRoadLink(RoadNetwork& network, NodeId fromNode, NodeId toNode, const double* attributes,
                  int lineNumber);
 
-/// Fills network.firstOut and network.outLinks from the links: each node's
+/// Fills network.firstOut, network.outLinks and network.outHead from the links: each node's
 /// outgoing links in file order (a stable counting sort). O(nodes + links).
 void buildForwardStar(RoadNetwork& network);
 

@@ -35,6 +35,9 @@ TEST(RoadNetwork, ReadsNodesLinksAndForwardStar) {
   // Node 7 (index 0) leaves by links 0 and 2, in file order; node 3 by link 1.
   EXPECT_EQ(network.firstOut, (std::vector<std::int32_t>{0, 2, 3, 3}));
   EXPECT_EQ(network.outLinks, (std::vector<std::int32_t>{0, 2, 1}));
+  std::vector<std::int32_t> heads;  // each slot's head, as the trees read it
+  for (const std::int32_t a : network.outLinks) heads.push_back(network.to[a]);
+  EXPECT_EQ(network.outHead, heads);
 }
 
 TEST(RoadNetwork, RefusesWhatTheCostCannotUseInOneLine) {
