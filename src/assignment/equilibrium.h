@@ -58,10 +58,11 @@ struct AssignmentResult {
 /// the costs of the loading so far. Iteration k >= 1 computes every origin's
 /// shortest-path tree at the current costs (spread over settings.team) for
 /// the relative gap, and stops when it is at most settings.gap or
-/// k = settings.maxIterations; otherwise it runs six sweeps, each growing
-/// every bush at the sweep's costs (growBush, over the team: each bush is its
-/// own) and then one pass of shifts on each bush (shiftBush), origins in
-/// order on the calling thread, costs updated as it goes. The result is
+/// k = settings.maxIterations; otherwise it runs six sweeps, the first and
+/// the fourth growing every bush at the sweep's costs (growBush, over the
+/// team: each bush is its own), each making one pass of shifts on each bush
+/// (shiftBush), origins in order on the calling thread, costs updated as it
+/// goes. The result is
 /// therefore the same bits at any team size. The routes are cut out of the
 /// final bushes (routesFromBushes). A pair whose origin is its destination,
 /// or that no route joins, is left out (counted in the result) and gets no
