@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 #include "assignment/network_fixture.h"
@@ -58,6 +59,56 @@ TEST(PathTree, MatchesFloydWarshallWithZonesAsCentroidsAndAsJunctions) {
           const int before = network.from[a];
           EXPECT_TRUE(through || before == origin || zones.nodeZone[before] < 0);
         }
+      }
+    }
+  }
+}
+
+// The tree by the rule its contract states, without a heap: settle the
+// unsettled reached node of least (distance, index); relax its links in
+// forward-star order, a predecessor changing only on a strictly shorter route.
+std::vector<std::int32_t> treeByTheRule(const RoadNetwork& network, const ZoneSet& zones,
+                                        int origin, const std::vector<double>& cost) {
+  const int n = network.nodeCount();
+  std::vector<double> d(n, kInfinity);
+  std::vector<std::int32_t> predecessor(n, -1);
+  std::vector<bool> settled(n, false);
+  d[origin] = 0.0;
+  for (;;) {
+    int i = -1;
+    for (int k = 0; k < n; ++k) {
+      if (!settled[k] && d[k] < kInfinity && (i < 0 || d[k] < d[i])) i = k;
+    }
+    if (i < 0) return predecessor;
+    settled[i] = true;
+    if (i != origin && !zones.throughZones && zones.nodeZone[i] >= 0) continue;
+    for (int k = network.firstOut[i]; k < network.firstOut[i + 1]; ++k) {
+      const int a = network.outLinks[k];
+      if (d[i] + cost[a] < d[network.to[a]]) {
+        d[network.to[a]] = d[i] + cost[a];
+        predecessor[network.to[a]] = a;
+      }
+    }
+  }
+}
+
+TEST(PathTree, TiesAreBrokenAsTheContractSays) {
+  // Costs of 0, 1 or 2 on random graphs make many routes of equal cost: the
+  // heap must settle them in (distance, index) order for the same tree.
+  for (unsigned seed = 1; seed <= 12; ++seed) {
+    const RoadNetwork network = testing::randomNetwork(30, 90, seed);
+    std::vector<double> cost(network.freeFlowTime);
+    for (double& c : cost) c = std::fmod(c, 3.0);  // 0, 1 or 2
+    std::vector<double> starCost;
+    costsInStarOrder(network, cost.data(), starCost);
+    for (const bool through : {false, true}) {
+      const ZoneSet zones = testing::makeZones(network, {1, 2, 3, 4, 5, 6}, through);
+      TreeScratch scratch;
+      std::vector<std::int32_t> predecessor(network.nodeCount());
+      for (int origin = 0; origin < network.nodeCount(); ++origin) {
+        shortestPathTreeInStarOrder(network, zones, origin, starCost.data(), predecessor.data(),
+                                    scratch);
+        EXPECT_EQ(predecessor, treeByTheRule(network, zones, origin, cost)) << seed;
       }
     }
   }
