@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,16 +50,29 @@ TerminalRun runOnTerminal(const std::vector<std::string>& args, const ScratchDir
     _exit(127);
   }
   if (child < 0) return run;
+  // The terminal's other end held open here: a read then never ends (EIO)
+  // before the kernel has handed over the last of what the child wrote,
+  // which it does after the child has gone. Read until the child has
+  // exited and the terminal has then stayed silent for 200 ms.
+  const int other = open(ptsname(terminal), O_RDWR | O_NOCTTY);
+  int status = 0;
+  bool exited = false;
   char buffer[4096];
   for (;;) {
-    const ssize_t got = read(terminal, buffer, sizeof buffer);
-    if (got > 0) run.terminal.append(buffer, static_cast<std::size_t>(got));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;  // EIO once the child has closed the terminal
+    pollfd ready{terminal, POLLIN, 0};
+    const int events = poll(&ready, 1, exited ? 200 : 20);
+    if (events > 0) {
+      const ssize_t got = read(terminal, buffer, sizeof buffer);
+      if (got > 0) run.terminal.append(buffer, static_cast<std::size_t>(got));
+      if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN)) break;
+    } else if (events == 0 && exited) {
+      break;
+    }
+    if (!exited) exited = waitpid(child, &status, WNOHANG) == child;
   }
+  if (other >= 0) close(other);
   close(terminal);
-  int status = 0;
-  waitpid(child, &status, 0);
+  if (!exited) waitpid(child, &status, 0);
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.out = readFile(outPath);
   return run;
