@@ -32,6 +32,7 @@ struct Work {
   std::vector<std::vector<WorkingRoute>> routes;  // per pair, its routes while it is loaded
   std::vector<std::int32_t> trees;                // per origin, n predecessor links
   std::vector<double> originShortest;             // per origin, Σ_pairs T · SP at the tree costs
+  std::vector<double> starCost;                   // the tree costs in forward-star order
   std::vector<TreeScratch> scratch;               // per team member
 };
 
@@ -60,11 +61,13 @@ void loadRoutes(Work& work) {
 // the team; each origin's Σ T · SP (and, when `findReachable`, its pairs'
 // reachability).
 void computeTrees(Work& work, ThreadTeam* team, int first, int end, bool findReachable) {
+  costsInStarOrder(work.network, work.links.cost.data(), work.starCost);
   forEachItem(team, end - first, 1, [&](int item, int member) {
     const int origin = first + item;
     TreeScratch& scratch = work.scratch[member];
-    shortestPathTree(work.network, work.zones, work.zones.zoneNode[work.groups.originZone[origin]],
-                     work.links.cost.data(), treeOf(work, origin), scratch);
+    shortestPathTreeInStarOrder(work.network, work.zones,
+                                work.zones.zoneNode[work.groups.originZone[origin]],
+                                work.starCost.data(), treeOf(work, origin), scratch);
     double shortest = 0.0;  // Σ_d T_od · SP_od
     for (const int p : work.groups.originPairs[origin]) {
       const double distance = scratch.distance[work.zones.zoneNode[work.pairs[p].destination]];
@@ -199,6 +202,7 @@ AssignmentResult assignPairsByRoutes(const RoadNetwork& network, const ZoneSet& 
             pairs,
             demand,
             makeCostModel(network, settings.tollFactor, settings.distanceFactor),
+            {},
             {},
             {},
             {},
