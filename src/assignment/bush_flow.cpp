@@ -32,23 +32,27 @@ bool traceSegments(const Bush& bush, BushLabels& labels, std::int32_t cheap, std
 
 // Moves `shift` trips from the dear segment to the cheap one; the dear
 // segment's entries holding `least` trips end at exactly 0 when all of it moves.
+// Their links are added to `touched` when it is not null.
 void moveSegments(const CostModel& model, LinkState& links, Bush& bush, const BushLabels& labels,
-                  double shift, double least) {
+                  double shift, double least, std::vector<std::int32_t>* touched) {
   for (const std::int32_t e : labels.dearSegment) {
     bush.flow[e] = shift == least && bush.flow[e] == least ? 0.0 : bush.flow[e] - shift;
     const std::int32_t a = bush.inLink[e];
     setLinkVolume(model, links, a, links.volume[a] - shift);
+    if (touched) touched->push_back(a);
   }
   for (const std::int32_t e : labels.cheapSegment) {
     bush.flow[e] += shift;
     const std::int32_t a = bush.inLink[e];
     setLinkVolume(model, links, a, links.volume[a] + shift);
+    if (touched) touched->push_back(a);
   }
 }
 
 // One Newton shift at the node of position k; nothing when its costliest
 // used route ends as its cheapest does.
-void shiftAt(const CostModel& model, LinkState& links, Bush& bush, BushLabels& labels, int k) {
+void shiftAt(const CostModel& model, LinkState& links, Bush& bush, BushLabels& labels, int k,
+             std::vector<std::int32_t>* touched) {
   const std::int32_t dear = labels.longIn[k];
   const std::int32_t cheap = labels.shortIn[k];
   if (dear < 0 || dear == cheap || !traceSegments(bush, labels, cheap, dear)) return;
@@ -67,7 +71,7 @@ void shiftAt(const CostModel& model, LinkState& links, Bush& bush, BushLabels& l
   // Δ = min(min x_dear, (C_dear − C_cheap) / Σ c')
   double shift = least;
   if (curvature > 0.0) shift = std::min(least, (costDear - costCheap) / curvature);
-  if (shift > 0.0) moveSegments(model, links, bush, labels, shift, least);
+  if (shift > 0.0) moveSegments(model, links, bush, labels, shift, least, touched);
 }
 
 }  // namespace
@@ -108,14 +112,19 @@ void labelBush(const Bush& bush, const double* linkCosts, BushLabels& labels) {
   }
 }
 
-double shiftBush(const CostModel& model, LinkState& links, Bush& bush, BushLabels& labels) {
-  labelBush(bush, links.cost.data(), labels);
+double shiftLabelledBush(const CostModel& model, LinkState& links, Bush& bush, BushLabels& labels,
+                         std::vector<std::int32_t>* touched) {
   double spread = 0.0;
   for (int k = bush.nodeCount() - 1; k > 0; --k) {
     spread = std::max(spread, labels.longest[k] - labels.shortest[k]);
-    shiftAt(model, links, bush, labels, k);
+    shiftAt(model, links, bush, labels, k, touched);
   }
   return spread;
+}
+
+double shiftBush(const CostModel& model, LinkState& links, Bush& bush, BushLabels& labels) {
+  labelBush(bush, links.cost.data(), labels);
+  return shiftLabelledBush(model, links, bush, labels, nullptr);
 }
 
 }  // namespace veldmark

@@ -45,4 +45,11 @@ void labelBush(const Bush& bush, const double* linkCosts, BushLabels& labels);
 /// a bush at equilibrium). Prints nothing; allocates only as labels grow.
 double shiftBush(const CostModel& model, LinkState& links, Bush& bush, BushLabels& labels);
 
+/// shiftBush with the labels given (labelBush of `bush`, at whatever costs
+/// the caller chose: they pick the segments; the steps use the costs of the
+/// moment); every link whose volume changes is added to `touched` (once a
+/// change, so maybe more than once) when it is not null.
+double shiftLabelledBush(const CostModel& model, LinkState& links, Bush& bush, BushLabels& labels,
+                         std::vector<std::int32_t>* touched);
+
 }  // namespace veldmark

@@ -11,6 +11,7 @@
 #include "assignment/link_cost.h"
 #include "assignment/origin_groups.h"
 #include "assignment/path_tree.h"
+#include "assignment/shift_pass.h"
 
 namespace veldmark {
 namespace {
@@ -51,6 +52,7 @@ struct Work {
   std::vector<double> originShortest{};   // per origin, Σ_pairs T · SP at the tree costs
   std::vector<double> starCost{};         // the link costs of the moment in forward-star order
   std::vector<MemberScratch> scratch{};   // per team member
+  ShiftPassScratch pass{};                // the passes of shifts
 };
 
 bool loaded(const Work& work, int p) {
@@ -158,13 +160,12 @@ void growBushes(Work& work, ThreadTeam* team) {
 
 // One iteration's shifts: kSweepsPerIteration sweeps, each (every
 // kGrowthEvery-th) growing every bush at the sweep's costs (over the team),
-// then one pass of shifts on each bush in origin order on this thread,
-// costs updated as it goes.
+// then one pass of shifts on each bush in origin order (shiftPass), costs
+// updated as it goes.
 void improveBushes(Work& work, ThreadTeam* team) {
-  MemberScratch& s = work.scratch[0];
   for (int sweep = 0; sweep < kSweepsPerIteration; ++sweep) {
     if (sweep % kGrowthEvery == 0) growBushes(work, team);
-    for (Bush& bush : work.bushes) shiftBush(work.model, work.links, bush, s.labels);
+    shiftPass(work.model, work.links, work.bushes, work.pass, team);
   }
 }
 

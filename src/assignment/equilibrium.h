@@ -61,9 +61,10 @@ struct AssignmentResult {
 /// k = settings.maxIterations; otherwise it runs six sweeps, the first and
 /// the fourth growing every bush at the sweep's costs (growBush, over the
 /// team: each bush is its own), each making one pass of shifts on each bush
-/// (shiftBush), origins in order on the calling thread, costs updated as it
-/// goes. The result is
-/// therefore the same bits at any team size. The routes are cut out of the
+/// (shiftPass: origins in order, costs updated as it goes, each bush's
+/// labels at the costs from before the previous bush shifted, computed ahead
+/// by a second member). The result is therefore the same bits at any team
+/// size. The routes are cut out of the
 /// final bushes (routesFromBushes). A pair whose origin is its destination,
 /// or that no route joins, is left out (counted in the result) and gets no
 /// route; a pair of demand 0 gets its shortest route at the final costs with
