@@ -25,19 +25,33 @@ struct Pass {
   std::vector<Bush>& bushes;
   ShiftPassScratch& s;
   Handover handover{};
+  int ownJob = -1;  // the job whose labels s.own holds
 };
 
-// The labels of bush j at T_j: the second member's when it has begun them
-// (waiting for it to finish), else computed here.
-BushLabels& labelsOf(Pass& pass, int j) {
-  Handover& h = pass.handover;
-  if (h.done[j % 2].load(std::memory_order_acquire) == j) return pass.s.slot[j % 2];
+// Raises the last job begun to j; true when this call did (j is then ours).
+bool claim(Handover& h, int j) {
   int begun = h.claimed.load(std::memory_order_acquire);
   while (begun < j && !h.claimed.compare_exchange_weak(begun, j, std::memory_order_acq_rel)) {
   }
-  if (begun < j) {  // claimed here
+  return begun < j;
+}
+
+// The labels of bush j at T_j (called once bushes 0 .. j-1 have shifted):
+// those computed here ahead; else the second member's when it has begun
+// them, waiting for it to finish and meanwhile computing bush j+1's here at
+// the costs of now, which are T_{j+1}; else computed here.
+BushLabels& labelsOf(Pass& pass, int j) {
+  Handover& h = pass.handover;
+  if (pass.ownJob == j) return pass.s.own;
+  if (h.done[j % 2].load(std::memory_order_acquire) == j) return pass.s.slot[j % 2];
+  if (claim(h, j)) {
     labelBush(pass.bushes[j], pass.s.costs[j % 2].data(), pass.s.own);
+    pass.ownJob = j;
     return pass.s.own;
+  }
+  if (j + 1 < static_cast<int>(pass.bushes.size()) && claim(h, j + 1)) {
+    labelBush(pass.bushes[j + 1], pass.links.cost.data(), pass.s.own);
+    pass.ownJob = j + 1;
   }
   while (h.done[j % 2].load(std::memory_order_acquire) != j) std::this_thread::yield();
   return pass.s.slot[j % 2];
@@ -79,8 +93,7 @@ void labelAhead(Pass& pass) {
     const int j = h.published.load(std::memory_order_acquire);
     if (j >= count) return;
     if (j > last) {
-      int begun = h.claimed.load(std::memory_order_acquire);
-      if (begun < j && h.claimed.compare_exchange_strong(begun, j, std::memory_order_acq_rel)) {
+      if (claim(h, j)) {
         labelBush(pass.bushes[j], pass.s.costs[j % 2].data(), pass.s.slot[j % 2]);
         h.done[j % 2].store(j, std::memory_order_release);
       }

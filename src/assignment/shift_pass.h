@@ -29,8 +29,9 @@ struct ShiftPassScratch {
 ///   T_0 = T_1 = the costs at the pass's start,
 ///   T_o = the costs once bushes 0 .. o-2 have shifted.
 /// With a team of two or more, one member computes labels ahead while
-/// another shifts; it waits for a bush's labels only once the other member
-/// has begun them, and never for a member that has not. Prints nothing.
+/// another shifts; the shifting member waits for a bush's labels only once
+/// the other member has begun them, and never for a member that has not;
+/// while it waits it computes the next bush's labels itself. Prints nothing.
 void shiftPass(const CostModel& model, LinkState& links, std::vector<Bush>& bushes,
                ShiftPassScratch& scratch, ThreadTeam* team);
 

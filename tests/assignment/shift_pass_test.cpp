@@ -72,14 +72,15 @@ void straightforwardPass(const CostModel& model, State& state) {
 }
 
 TEST(ShiftPass, SameBitsAsItsTwinOnAnyTeam) {
-  const RoadNetwork network = testing::randomNetwork(80, 240, 11);
+  constexpr int kPasses = 20;
+  const RoadNetwork network = testing::randomNetwork(1500, 4500, 11);
   std::vector<NodeId> numbers;
-  for (NodeId z = 1; z <= 24; ++z) numbers.push_back(z);
+  for (NodeId z = 1; z <= 60; ++z) numbers.push_back(z);
   const ZoneSet zones = testing::makeZones(network, numbers, false);
   const CostModel model = makeCostModel(network, 0.0, 0.0);
   const State planted = plantedBushes(network, zones, model);
   State twin = planted;
-  for (int pass = 0; pass < 4; ++pass) straightforwardPass(model, twin);
+  for (int pass = 0; pass < kPasses; ++pass) straightforwardPass(model, twin);
   // The passes moved flow: the twin is not the planted state.
   ASSERT_NE(twin.links.volume, planted.links.volume);
   for (const int members : {1, 2, 3}) {
@@ -87,7 +88,7 @@ TEST(ShiftPass, SameBitsAsItsTwinOnAnyTeam) {
     for (ThreadTeam* sharing : {static_cast<ThreadTeam*>(nullptr), &team}) {
       State state = planted;
       ShiftPassScratch scratch;
-      for (int pass = 0; pass < 4; ++pass)
+      for (int pass = 0; pass < kPasses; ++pass)
         shiftPass(model, state.links, state.bushes, scratch, sharing);
       EXPECT_EQ(state.links.volume, twin.links.volume) << members;
       EXPECT_EQ(state.links.cost, twin.links.cost) << members;
