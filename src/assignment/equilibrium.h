@@ -58,8 +58,8 @@ struct AssignmentResult {
 /// the costs of the loading so far. Iteration k >= 1 computes every origin's
 /// shortest-path tree at the current costs (spread over settings.team) for
 /// the relative gap, and stops when it is at most settings.gap or
-/// k = settings.maxIterations; otherwise it runs six sweeps, the first and
-/// the fourth growing every bush at the sweep's costs (growBush, over the
+/// k = settings.maxIterations; otherwise it runs eighteen sweeps, every
+/// third (the first, the fourth, ...) growing every bush at the sweep's costs (growBush, over the
 /// team: each bush is its own), each making one pass of shifts on each bush
 /// (shiftPass: origins in order, costs updated as it goes, each bush's
 /// labels at the costs from before the previous bush shifted, computed ahead

@@ -31,7 +31,7 @@ inline constexpr double kDefaultTripEndWeight = 1.0;
 /// estimation bench's networks stay far below (Chicago Sketch: 387 × 2,950 =
 /// 1.1e6).
 inline constexpr double kLargeNetwork = 2e7;
-inline constexpr int kLargeNetworkIterations = 10;
+inline constexpr int kLargeNetworkIterations = 4;
 
 /// True when `zones` × `roadLinks` is above kLargeNetwork.
 inline bool isLargeNetwork(int zones, int roadLinks) {
