@@ -34,7 +34,7 @@ constexpr const char* kUsage =
     "  --through-zones   routes may pass through zones\n"
     "  --outer N         assign the routes N times, balancing after each (entropy 2)\n"
     "  --gap G           relative gap the assignments stop at (default 1e-05; a\n"
-    "                    large network: 10 iterations, see the manual page)\n"
+    "                    large network: 4 iterations, see the manual page)\n"
     "  --volumes FILE    write the modelled volume of every BASE link (CSV)\n"
     "  --count-weight K  entropy: weight of the counts (default 2; auto; inf)\n"
     "  --trip-end-weight R  entropy: price of scaling a zone's trip ends (default\n"
