@@ -59,12 +59,12 @@ struct AssignmentResult {
 /// shortest-path tree at the current costs (spread over settings.team) for
 /// the relative gap, and stops when it is at most settings.gap or
 /// k = settings.maxIterations; otherwise it runs eighteen sweeps, every
-/// third (the first, the fourth, ...) growing every bush at the sweep's costs (growBush, over the
-/// team: each bush is its own), each making one pass of shifts on each bush
-/// (shiftPass: origins in order, costs updated as it goes, each bush's
-/// labels at the costs from before the previous bush shifted, computed ahead
-/// by a second member). The result is therefore the same bits at any team
-/// size. The routes are cut out of the
+/// third (the first, the fourth, ...) growing every bush at the sweep's
+/// costs (growBush, over the team: each bush is its own), each making one
+/// pass of shifts on each bush (shiftPass: origins in order, costs updated
+/// as it goes, each bush's labels at the costs from before the previous
+/// bush shifted, computed ahead by a second member). The result is
+/// therefore the same bits at any team size. The routes are cut out of the
 /// final bushes (routesFromBushes). A pair whose origin is its destination,
 /// or that no route joins, is left out (counted in the result) and gets no
 /// route; a pair of demand 0 gets its shortest route at the final costs with
